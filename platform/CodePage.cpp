@@ -1,0 +1,227 @@
+// UTF-8 codec, iconv-built single-byte tables and the per-thread ANSI page.
+#include "platform/CodePage.h"
+
+#include <iconv.h>
+#include <langinfo.h>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace platform {
+namespace {
+
+thread_local int t_threadCodePage = 0;
+
+constexpr wchar_t kReplacement = 0xFFFD;
+
+struct SingleByteTable {
+    std::array<wchar_t, 256> decode{};
+    std::unordered_map<wchar_t, unsigned char> encode;
+};
+
+std::string IconvName(int cp) {
+    if (cp >= 1250 && cp <= 1258) return "CP" + std::to_string(cp);
+    if (cp >= 28591 && cp <= 28599) return "ISO-8859-" + std::to_string(cp - 28590);
+    if (cp == 28603) return "ISO-8859-13";
+    if (cp == 28605) return "ISO-8859-15";
+    if (cp == 437 || cp == 850 || cp == 866) return "CP" + std::to_string(cp);
+    if (cp == 20127) return "ANSI_X3.4-1968";
+    return std::string();
+}
+
+// Builds the table of one single-byte page. Bytes the page leaves undefined
+// map to the code point of the same value, as the original platform's tables do.
+std::shared_ptr<const SingleByteTable> BuildTable(const std::string& name) {
+    iconv_t cd = iconv_open("UTF-32LE", name.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
+    auto table = std::make_shared<SingleByteTable>();
+    for (int b = 0; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        unsigned char out[8] = {};
+        char* inp = &in;
+        char* outp = reinterpret_cast<char*>(out);
+        size_t inLeft = 1, outLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
+        wchar_t ch = static_cast<wchar_t>(b);
+        if (r != static_cast<size_t>(-1) && outLeft == 4)
+            ch = static_cast<wchar_t>(out[0] | (out[1] << 8) | (out[2] << 16) | (out[3] << 24));
+        table->decode[static_cast<size_t>(b)] = ch;
+        table->encode.emplace(ch, static_cast<unsigned char>(b));
+    }
+    iconv_close(cd);
+    return table;
+}
+
+std::shared_ptr<const SingleByteTable> TableFor(int cp) {
+    static std::mutex mutex;
+    static std::map<int, std::shared_ptr<const SingleByteTable>> tables;
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = tables.find(cp);
+    if (it != tables.end()) return it->second;
+    const std::string name = IconvName(cp);
+    auto table = name.empty() ? nullptr : BuildTable(name);
+    tables.emplace(cp, table);
+    return table;
+}
+
+int ProcessCodePage() {
+    const std::string codeset = nl_langinfo(CODESET);
+    if (codeset == "ISO-8859-1") return 28591;
+    if (codeset == "ISO-8859-15") return 28605;
+    if (codeset == "CP1252" || codeset == "WINDOWS-1252") return 1252;
+    return kCodePageUtf8;
+}
+
+int Resolve(int cp) {
+    if (cp == kCodePageAnsi || cp == kCodePageThreadAnsi) return ThreadAnsiCodePage();
+    return cp;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) cp = kReplacement;
+    if (cp > 0x10FFFF) cp = kReplacement;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+int ThreadAnsiCodePage() { return t_threadCodePage != 0 ? t_threadCodePage : ProcessCodePage(); }
+
+void SetThreadAnsiCodePage(int codePage) { t_threadCodePage = codePage; }
+
+bool IsCodePageSupported(int codePage) {
+    const int cp = Resolve(codePage);
+    return cp == kCodePageUtf8 || TableFor(cp) != nullptr;
+}
+
+std::wstring FromUtf8(std::string_view bytes) {
+    std::wstring out;
+    out.reserve(bytes.size());
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size();
+    size_t i = 0;
+    while (i < n) {
+        const unsigned char b = s[i];
+        if (b < 0x80) { out += static_cast<wchar_t>(b); ++i; continue; }
+        int need = 0;
+        uint32_t cp = 0;
+        unsigned char lo = 0x80, hi = 0xBF;  // bounds of the second byte
+        if (b >= 0xC2 && b <= 0xDF) { need = 1; cp = b & 0x1F; }
+        else if (b >= 0xE0 && b <= 0xEF) {
+            need = 2; cp = b & 0x0F;
+            if (b == 0xE0) lo = 0xA0;
+            if (b == 0xED) hi = 0x9F;  // no surrogates
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            need = 3; cp = b & 0x07;
+            if (b == 0xF0) lo = 0x90;
+            if (b == 0xF4) hi = 0x8F;
+        } else { out += kReplacement; ++i; continue; }
+        size_t j = i + 1;
+        int got = 0;
+        while (got < need && j < n) {
+            const unsigned char c = s[j];
+            const bool ok = got == 0 ? (c >= lo && c <= hi) : (c >= 0x80 && c <= 0xBF);
+            if (!ok) break;
+            cp = (cp << 6) | (c & 0x3F);
+            ++j;
+            ++got;
+        }
+        if (got == need) out += static_cast<wchar_t>(cp);
+        else out += kReplacement;  // the maximal invalid subpart becomes one U+FFFD
+        i = j;
+    }
+    return out;
+}
+
+std::string ToUtf8(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (wchar_t ch : text) AppendUtf8(out, static_cast<uint32_t>(ch));
+    return out;
+}
+
+std::string ToUtf16Le(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    auto put = [&out](uint32_t unit) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>((unit >> 8) & 0xFF);
+    };
+    for (wchar_t ch : text) {
+        uint32_t cp = static_cast<uint32_t>(ch);
+        if (cp > 0x10FFFF) cp = kReplacement;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            put(0xD800 | (cp >> 10));
+            put(0xDC00 | (cp & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
+
+std::wstring FromUtf16(std::u16string_view units) {
+    std::wstring out;
+    out.reserve(units.size());
+    for (size_t i = 0; i < units.size(); ++i) {
+        const uint32_t u = units[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            out += static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            ++i;
+        } else {
+            out += static_cast<wchar_t>(u);
+        }
+    }
+    return out;
+}
+
+std::optional<std::wstring> Decode(int codePage, std::string_view bytes) {
+    const int cp = Resolve(codePage);
+    if (cp == kCodePageUtf8) return FromUtf8(bytes);
+    auto table = TableFor(cp);
+    if (!table) return std::nullopt;
+    std::wstring out(bytes.size(), L'\0');
+    for (size_t i = 0; i < bytes.size(); ++i) out[i] = table->decode[static_cast<unsigned char>(bytes[i])];
+    return out;
+}
+
+std::optional<std::string> Encode(int codePage, std::wstring_view text, char defaultChar, bool* usedDefault) {
+    if (usedDefault) *usedDefault = false;
+    const int cp = Resolve(codePage);
+    if (cp == kCodePageUtf8) return ToUtf8(text);
+    auto table = TableFor(cp);
+    if (!table) return std::nullopt;
+    std::string out;
+    out.reserve(text.size());
+    for (wchar_t ch : text) {
+        auto it = table->encode.find(ch);
+        if (it != table->encode.end()) {
+            out += static_cast<char>(it->second);
+        } else {
+            out += defaultChar;
+            if (usedDefault) *usedDefault = true;
+        }
+    }
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,56 @@
+// Conversion between 8-bit text and wide text by code page.
+//
+// 65001 is UTF-8: invalid byte sequences decode to U+FFFD (one per maximal
+// invalid subpart), and code points that UTF-8 cannot carry (surrogates, values
+// above U+10FFFF) encode as U+FFFD. Other code pages are single-byte pages
+// (1250-1258, the ISO 8859 pages 28591-28605, 437, 850, 866, 20127) whose
+// tables are built once through iconv. Multi-byte pages other than UTF-8 are
+// not supported: conversions in them fail.
+//
+// The "ANSI code page" of a thread is the one its own SetThreadAnsiCodePage()
+// chose, else the process locale's codeset when that names a supported page,
+// else 65001. Thread-safe.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+constexpr int kCodePageAnsi = 0;        // the thread's ANSI code page (CP_ACP)
+constexpr int kCodePageThreadAnsi = 3;  // the same (CP_THREAD_ACP)
+constexpr int kCodePageUtf8 = 65001;
+
+// The calling thread's ANSI code page.
+int ThreadAnsiCodePage();
+
+// Sets the calling thread's ANSI code page; 0 returns to the process default.
+void SetThreadAnsiCodePage(int codePage);
+
+// True when conversions in codePage (after resolving 0 and 3) are supported.
+bool IsCodePageSupported(int codePage);
+
+// Decodes bytes (all of them, zero bytes included) from codePage.
+// Fails (nullopt) only for an unsupported code page.
+std::optional<std::wstring> Decode(int codePage, std::string_view bytes);
+
+// Encodes text into codePage. A character the page cannot represent becomes
+// defaultChar (UTF-8 has none: see above) and sets *usedDefault when given.
+// Fails (nullopt) only for an unsupported code page.
+std::optional<std::string> Encode(int codePage, std::wstring_view text, char defaultChar = '?',
+                                  bool* usedDefault = nullptr);
+
+// UTF-8 to wide and back, the encoding of file names and of INI files.
+std::wstring FromUtf8(std::string_view bytes);
+std::string ToUtf8(std::wstring_view text);
+
+// Wide text as UTF-16LE bytes: surrogate pairs above U+FFFF, U+FFFD for values
+// that UTF-16 cannot carry. No byte-order mark.
+std::string ToUtf16Le(std::wstring_view text);
+
+// UTF-16 code units to wide text: surrogate pairs are joined, a lone surrogate
+// is kept as it stands.
+std::wstring FromUtf16(std::u16string_view units);
+
+}  // namespace platform

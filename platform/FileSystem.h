@@ -1,0 +1,29 @@
+// Paths and folders: the separator, existence checks, folder creation,
+// deletion and renaming of files. Wide paths are stored on disk as UTF-8.
+// Thread-safe.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// The path separator that the plug-in appends to folder names.
+constexpr wchar_t kPathSeparator = L'/';
+
+// True when something (file, folder or other) exists at path.
+bool PathExists(const std::wstring& path);
+
+// True when path names a folder.
+bool IsDirectory(const std::wstring& path);
+
+// Creates one folder level. Returns 0 on success, else the error code (errno).
+uint32_t CreateDirectory(const std::wstring& path);
+
+// Deletes a file. Returns 0 on success, else the error code (errno).
+uint32_t DeleteFile(const std::wstring& path);
+
+// The part of path after its last separator.
+std::wstring FileNamePart(const std::wstring& path);
+
+}  // namespace platform

@@ -1,0 +1,94 @@
+// POSIX implementation of the process-level services.
+#include "platform/System.h"
+
+#include <dlfcn.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "platform/CodePage.h"
+
+namespace platform {
+
+LocalTime GetLocalTime() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm parts{};
+    localtime_r(&now.tv_sec, &parts);
+    LocalTime t;
+    t.year = parts.tm_year + 1900;
+    t.month = parts.tm_mon + 1;
+    t.day = parts.tm_mday;
+    t.hour = parts.tm_hour;
+    t.minute = parts.tm_min;
+    t.second = parts.tm_sec;
+    t.millisecond = static_cast<int>(now.tv_nsec / 1000000);
+    return t;
+}
+
+uint32_t GetTickCount() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<uint32_t>(ms);
+}
+
+uint64_t QueryPerformanceCounter() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
+}
+
+uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+
+uint32_t CurrentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }
+
+void SleepMilliseconds(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+uint32_t GetLastError() { return static_cast<uint32_t>(errno); }
+
+std::wstring SystemErrorText(uint32_t code) {
+    char buffer[256];
+    const char* text = strerror_r(static_cast<int>(code), buffer, sizeof buffer);
+    if (!text || !*text || std::strncmp(text, "Unknown error", 13) == 0) return std::wstring();
+    return FromUtf8(text) + L"\r\n";
+}
+
+namespace {
+std::mutex g_sinkMutex;
+std::function<void(const std::wstring&)> g_sink;
+}  // namespace
+
+void DebugOutput(const std::wstring& text) {
+    std::lock_guard<std::mutex> lock(g_sinkMutex);
+    if (g_sink) g_sink(text);
+}
+
+void SetDebugOutputSink(std::function<void(const std::wstring&)> sink) {
+    std::lock_guard<std::mutex> lock(g_sinkMutex);
+    g_sink = std::move(sink);
+}
+
+std::wstring ModuleFileName(const void* address) {
+    Dl_info info{};
+    if (dladdr(address, &info) == 0 || !info.dli_fname || !*info.dli_fname) return std::wstring();
+    std::string path = info.dli_fname;
+    // A program's own symbols report the name it was started with; resolve it.
+    if (path.find('/') == std::string::npos || path[0] != '/') {
+        char resolved[4096];
+        if (realpath(path.c_str(), resolved)) path = resolved;
+        else {
+            const ssize_t n = readlink("/proc/self/exe", resolved, sizeof resolved - 1);
+            if (n > 0) path.assign(resolved, static_cast<size_t>(n));
+        }
+    }
+    return FromUtf8(path);
+}
+
+}  // namespace platform
