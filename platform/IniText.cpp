@@ -111,6 +111,13 @@ bool FindSection(LineReader& reader, const WantedName& section, Line& header) {
     return false;
 }
 
+// name decoded from UTF-8; plain ASCII, the common case, is widened directly.
+std::wstring Widen(std::string_view name) {
+    for (const char c : name)
+        if (c & 0x80) return FromUtf8(name);
+    return std::wstring(name.begin(), name.end());
+}
+
 }  // namespace
 
 std::optional<std::string_view> FindIniValue(std::string_view text, std::wstring_view section,
@@ -134,7 +141,7 @@ std::vector<std::wstring> IniSectionNames(std::string_view text) {
     Line line;
     std::string_view name;
     while (reader.Next(line))
-        if (SectionName(line.content, name)) names.push_back(FromUtf8(name));
+        if (SectionName(line.content, name)) names.push_back(Widen(name));
     return names;
 }
 

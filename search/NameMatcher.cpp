@@ -7,6 +7,7 @@
 // float additions and comparisons only.
 #include "search/NameMatcher.h"
 
+#include <array>
 #include <limits>
 #include <string_view>
 #include <vector>
@@ -90,6 +91,26 @@ std::wstring_view Trimmed(const CString& text) {
     return view.substr(begin, end - begin);
 }
 
+// The classes of the ASCII characters, the common case, looked up at once.
+constexpr std::array<unsigned char, 128> MakeAsciiClasses() {
+    std::array<unsigned char, 128> classes{};
+    for (int ch = 0; ch < 128; ++ch) {
+        if (ch == 0) classes[ch] = kNone;
+        else if (ch >= '0' && ch <= '9') classes[ch] = kDigit;
+        else if (ch == ' ' || ch == 0x08 || ch == 0x0B) classes[ch] = kBlank;
+        else if ((ch >= 0x21 && ch <= 0x2F) || (ch >= 0x3A && ch <= 0x3F) || (ch >= 0x5B && ch <= 0x5F) ||
+                 (ch >= 0x7B && ch <= 0x7E))
+            classes[ch] = kPunctuation;
+        else classes[ch] = kOther;
+    }
+    return classes;
+}
+constexpr std::array<unsigned char, 128> kAsciiClasses = MakeAsciiClasses();
+
+inline int ClassOf(wchar_t ch) {
+    return (ch >= 0 && ch < 0x80) ? static_cast<int>(kAsciiClasses[static_cast<size_t>(ch)]) : static_cast<int>(kOther);
+}
+
 inline wchar_t Fold(wchar_t ch) {
     if (ch < 0x80) return (ch >= L'a' && ch <= L'z') ? static_cast<wchar_t>(ch - 32) : ch;
     return platform::ToUpper(ch);
@@ -97,16 +118,25 @@ inline wchar_t Fold(wchar_t ch) {
 
 void Describe(std::wstring_view name, bool caseSensitive, NameFacts& facts) {
     const size_t n = name.size();
+    unsigned openings = 0;  // bit p: the opening bracket of pair p occurs
     for (size_t k = 0; k < n; ++k) {
-        facts.folded[k] = caseSensitive ? name[k] : Fold(name[k]);
-        facts.charClass[k] = static_cast<unsigned char>(CNameMatcher::GetCharClass(name[k]));
+        const wchar_t ch = name[k];
+        facts.folded[k] = caseSensitive ? ch : Fold(ch);
+        facts.charClass[k] = static_cast<unsigned char>(ClassOf(ch));
         facts.inside[k] = 0;
+        if (ch < 0x80 && facts.charClass[k] == kPunctuation)
+            for (unsigned p = 0; p < 4; ++p)
+                if (ch == kBrackets[p].open) openings |= 1u << p;
     }
-    // For each pair: the nearest opening bracket at or before k (forward pass),
-    // then the nearest closing bracket at or after k (backward pass).
+    if (openings == 0) return;
+    // For each pair that can occur: the nearest opening bracket at or before
+    // k (forward pass), then the nearest closing bracket at or after k
+    // (backward pass).
     constexpr size_t kNoPos = std::numeric_limits<size_t>::max();
     Scratch<size_t> lastOpen(n);
-    for (const BracketPair& pair : kBrackets) {
+    for (unsigned p = 0; p < 4; ++p) {
+        if ((openings & (1u << p)) == 0) continue;
+        const BracketPair& pair = kBrackets[p];
         size_t open = kNoPos;
         for (size_t k = 0; k < n; ++k) {
             if (name[k] == pair.open) open = k;
@@ -125,15 +155,7 @@ void Describe(std::wstring_view name, bool caseSensitive, NameFacts& facts) {
 
 CNameMatcher::CNameMatcher(bool caseSensitive) : m_fBracketFactor(0.1f), m_bCaseSensitive(caseSensitive ? 1 : 0) {}
 
-int CNameMatcher::GetCharClass(wchar_t ch) {
-    if (ch == 0) return kNone;
-    if (ch >= L'0' && ch <= L'9') return kDigit;
-    if (ch == L' ' || ch == 0x08 || ch == 0x0B) return kBlank;
-    if ((ch >= 0x21 && ch <= 0x2F) || (ch >= 0x3A && ch <= 0x3F) || (ch >= 0x5B && ch <= 0x5F) ||
-        (ch >= 0x7B && ch <= 0x7E))
-        return kPunctuation;
-    return kOther;
-}
+int CNameMatcher::GetCharClass(wchar_t ch) { return ClassOf(ch); }
 
 float CNameMatcher::GetCharCost(wchar_t a, wchar_t b) { return kCost[GetCharClass(a)][GetCharClass(b)]; }
 
