@@ -112,19 +112,33 @@ uint32_t ReplaceWholeFile(const std::wstring& path, std::string_view bytes) {
 }
 
 FileLock::FileLock(const std::wstring& path) {
-    const std::string lockName = ToUtf8(path) + ".lock";
-    m_fd = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (m_fd < 0) {
-        m_error = LastErrno();
-        return;
+    const std::string name = ToUtf8(path);
+    // A replacement between open() and the lock leaves this descriptor on the
+    // old file; each round checks for that and starts over on the new one.
+    for (int round = 0; round < 1000; ++round) {
+        const int fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            m_error = LastErrno();
+            return;
+        }
+        int locked;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (locked != 0) {
+            m_error = LastErrno();
+            ::close(fd);
+            return;
+        }
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd, &held) == 0 && ::stat(name.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino) {
+            m_fd = fd;
+            return;
+        }
+        ::close(fd);
     }
-    while (::flock(m_fd, LOCK_EX) != 0) {
-        if (errno == EINTR) continue;
-        m_error = LastErrno();
-        ::close(m_fd);
-        m_fd = -1;
-        return;
-    }
+    m_error = EAGAIN;
 }
 
 FileLock::~FileLock() {

@@ -5,9 +5,12 @@
 // Writers take the lock, read, and replace; readers need no lock, because a
 // replacement is a rename of a complete temporary file over the old one, so a
 // reader opens either the old or the new file, never a half-written one.
-// The lock is flock() on "<file>.lock" beside the file: it is held by an open
-// file description, so it separates threads of one process that use their
-// own FileLock objects as well as separate processes. Lock files are kept.
+// The lock is flock() on the file itself (created empty when missing). A
+// writer that waited may find that the file it locked has meanwhile been
+// replaced; it then locks the new file instead, so the lock it ends up with is
+// on the file that the path names. flock() belongs to an open file
+// description, so it separates threads of one process that use their own
+// FileLock objects as well as separate processes. No extra files are made.
 //
 // Thread-safe; a FileLock object belongs to the thread that made it.
 #pragma once
@@ -29,8 +32,9 @@ uint32_t ReadWholeFile(const std::wstring& path, std::string& bytes);
 // hold a FileLock for path around their read and this call.
 uint32_t ReplaceWholeFile(const std::wstring& path, std::string_view bytes);
 
-// An exclusive advisory lock for path, held from construction (which waits
-// for it) to destruction.
+// An exclusive advisory lock on the file at path, held from construction
+// (which waits for it, and creates an empty file when none exists) to
+// destruction.
 class FileLock {
 public:
     explicit FileLock(const std::wstring& path);

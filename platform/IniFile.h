@@ -27,7 +27,8 @@ std::optional<std::wstring> ReadIniValue(const std::wstring& path, std::wstring_
 // Sets key of section to value, creating the file, the section or the key as
 // needed. True on success (also when the file already held that value); false
 // when the entry is refused (see IsWritableIniEntry in platform/IniText.h) or
-// the file cannot be locked, read or replaced; the file is unchanged then.
+// the file cannot be locked, read or replaced; the file is unchanged then
+// (a file that did not exist may be left empty).
 bool WriteIniValue(const std::wstring& path, std::wstring_view section, std::wstring_view key,
                    std::wstring_view value);
 
