@@ -210,6 +210,7 @@ float CNameMatcher::Compute(const CString& first, const CString& second, float t
     prev[0] = 0.0f;
     for (size_t j = 1; j <= m; ++j) prev[j] = prev[j - 1] + insertPlain[j];
 
+    const bool canStopEarly = m_fBracketFactor >= 0.0f;
     for (size_t i = 1; i <= n; ++i) {
         const int ca = fa.charClass[i - 1];
         const wchar_t ua = fa.folded[i - 1];
@@ -247,10 +248,10 @@ float CNameMatcher::Compute(const CString& first, const CString& second, float t
             cur[j] = best;
             if (best < rowMin) rowMin = best;
         }
-        // Costs are never negative, so the final value is at least the
-        // smallest value of any row: once that reaches the threshold, the
+        // With costs that are never negative, the final value is at least
+        // the smallest value of any row: once that reaches the threshold, the
         // names cannot come out below it.
-        if (!(rowMin < threshold)) return rowMin;
+        if (canStopEarly && !(rowMin < threshold)) return rowMin;
         std::swap(prev, cur);
     }
     return prev[m];

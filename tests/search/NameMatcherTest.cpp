@@ -159,13 +159,6 @@ TEST(NameMatcherTest, CharacterCosts) {
     }
 }
 
-TEST(NameMatcherTest, MembersAfterConstruction) {
-    const CNameMatcher insensitive(false);
-    EXPECT_EQ(insensitive.m_fBracketFactor, 0.1f);
-    EXPECT_EQ(insensitive.m_bCaseSensitive, 0);
-    EXPECT_NE(CNameMatcher(true).m_bCaseSensitive, 0);
-}
-
 TEST(NameMatcherTest, BoundedDifferenceAgreesBelowTheThreshold) {
     const CNameMatcher matcher(false);
     for (const DifferenceCase& c : kWorkedValues) {
