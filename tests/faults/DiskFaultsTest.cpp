@@ -1,0 +1,241 @@
+// Disk faults met through the plug-in's interface object: a log folder, a
+// cache folder or a parent log whose path runs through a regular file (so
+// nothing can be created there), and a parent log that is a folder. Each must
+// give the documented result and trace line, lose no log line and leave the
+// file in the way untouched.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "log/TraceLog.h"
+#include "platform/CodePage.h"
+#include "platform/System.h"
+#include "plugin/Mivo.h"
+#include "search/ArtistUrlCache.h"
+#include "tests/support/TempDir.h"
+#include "text/StdioFileEx.h"
+
+namespace fs = std::filesystem;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+constexpr char kInTheWay[] = "a regular file that stands where a folder is needed";
+
+// Collects every line the trace log sends to the debugger output. The log
+// object is module-wide: each test starts and ends with it closed.
+class DiskFaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TheTraceLog().Close();
+        TheTraceLog().SetParentLogfilePath(L"");
+        platform::SetDebugOutputSink([this](const std::wstring& line) { lines.push_back(line); });
+    }
+    void TearDown() override {
+        platform::SetDebugOutputSink(nullptr);
+        TheTraceLog().Close();
+        TheTraceLog().SetParentLogfilePath(L"");
+    }
+
+    // The messages of the captured lines with label ("ERR", "DBG", ...).
+    std::vector<std::wstring> Messages(const std::wstring& label) const {
+        std::vector<std::wstring> found;
+        const std::wstring marker = L" " + label + L": ";
+        for (const std::wstring& line : lines) {
+            const size_t at = line.find(marker);
+            if (at == std::wstring::npos) continue;
+            std::wstring text = line.substr(at + marker.size());
+            if (text.size() >= 2 && text.compare(text.size() - 2, 2, L"\r\n") == 0) text.resize(text.size() - 2);
+            found.push_back(text);
+        }
+        return found;
+    }
+
+    static int SetProperty(CMivo& mivo, const wchar_t* name, const fs::path& value) {
+        const CString text(value.wstring());
+        return mivo.Set(name, &text);
+    }
+
+    static std::vector<fs::path> RunFiles(const fs::path& folder) {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.path().filename().string().rfind("mivo_", 0) == 0) files.push_back(entry.path());
+        return files;
+    }
+
+    static std::vector<std::wstring> ReadLines(const fs::path& file) {
+        std::vector<std::wstring> read;
+        CStdioFileEx in;
+        if (!in.Open(file.wstring().c_str(), CFile::modeRead | CFile::typeText)) return read;
+        CString line;
+        while (in.ReadString(line)) read.push_back(line.str());
+        return read;
+    }
+
+    std::vector<std::wstring> lines;
+};
+
+// ---------------------------------------------------------------------------
+// The cache folder.
+
+struct CacheFolderCase {
+    const char* name;
+    // Path (below the test folder) of the regular file in the way, and the
+    // folder level whose creation fails, as the Error line names it.
+    const char* fileInTheWay;
+    const char* failingLevel;
+};
+
+TEST_F(DiskFaultsTest, CacheFolderThatCannotBeCreatedFailsEveryReadAndWriteWithTheErrorLine) {
+    const CacheFolderCase cases[] = {
+        {"the root is a regular file", "root", "root/mivo/"},
+        {"the source folder is a regular file", "root/mivo", "root/mivo/"},
+        {"the checksum folder is a regular file", "root/mivo/0123abcd", "root/mivo/0123abcd/"},
+    };
+    for (const CacheFolderCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        fs::create_directories((dir / row.fileInTheWay).parent_path());
+        WriteBytes(dir / row.fileInTheWay, kInTheWay);
+        lines.clear();
+        TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_DEBUG);
+
+        CArtistUrlCache cache((dir / "root").wstring(), L"mivo", L"0123abcd");
+        CString result(L"untouched");
+        EXPECT_EQ(cache.ReadArtistUrl(L"Quorin", result, 1000.0f), 0);
+        EXPECT_EQ(result, L"untouched");
+        EXPECT_EQ(cache.WriteArtistUrl(L"Quorin", L"www.catalogue.example/quorin/albums"), 0);
+        EXPECT_EQ(cache.ReadArtistUrl(L"Quorin", result, 1000.0f), 0);
+
+        const std::vector<std::wstring> errors = Messages(L"ERR");
+        ASSERT_EQ(errors.size(), 3u) << "one Error line per read and per write";
+        const std::wstring prefix = L"GetCacheFileName():Can not create directory: " +
+                                    (dir / row.failingLevel).wstring() + L",  GetLastError():";
+        for (const std::wstring& error : errors) {
+            ASSERT_EQ(error.substr(0, prefix.size()), prefix) << platform::ToUtf8(error);
+            EXPECT_GT(std::stoi(error.substr(prefix.size())), 0) << "the system's error code follows";
+        }
+        EXPECT_TRUE(Messages(L"DBG").empty()) << "a folder failure is not reported as a failed write";
+        EXPECT_EQ(ReadBytes(dir / row.fileInTheWay), kInTheWay) << "the file in the way is left alone";
+        TheTraceLog().Close();
+    }
+}
+
+TEST_F(DiskFaultsTest, LocalCacheFolderThroughARegularFileIsAcceptedAndKept) {
+    TempDir dir;
+    WriteBytes(dir / "file", kInTheWay);
+    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_DEBUG);
+    CMivo mivo;
+    // The folder is only used at the first lookup, so setting it succeeds;
+    // a second setting is refused as for any folder.
+    EXPECT_EQ(SetProperty(mivo, L"LocalCacheFolder", dir / "file" / "cache"), 1);
+    EXPECT_EQ(SetProperty(mivo, L"LocalCacheFolder", dir / "good"), 0);
+    const std::vector<std::wstring> debug = Messages(L"DBG");
+    ASSERT_FALSE(debug.empty());
+    EXPECT_EQ(debug.front(),
+              L"CCommonDllInterface::Set Property LocalCacheFolder: " + (dir / "file" / "cache").wstring());
+    EXPECT_EQ(ReadBytes(dir / "file"), kInTheWay);
+}
+
+// ---------------------------------------------------------------------------
+// The log folder.
+
+TEST_F(DiskFaultsTest, LogFolderThatCannotBeCreatedStillSendsEveryLineToTheDebuggerOutput) {
+    TempDir dir;
+    WriteBytes(dir / "file", kInTheWay);
+    const fs::path folder = dir / "file" / "logs";
+    CMivo mivo;
+    EXPECT_EQ(SetProperty(mivo, L"LogFolder", folder), 1) << "LogFolder answers 1 whatever the folder";
+    const CString debug(L"Debug");
+    EXPECT_EQ(mivo.Set(L"TraceLevel", &debug), 1);
+    TheTraceLog().Write(TRACE_ERROR, L"first line");
+    TheTraceLog().Write(TRACE_WARNING, L"second line");
+
+    EXPECT_EQ(Messages(L"ERR"), std::vector<std::wstring>{L"first line"});
+    EXPECT_EQ(Messages(L"WRN"), std::vector<std::wstring>{L"second line"});
+    EXPECT_EQ(ReadBytes(dir / "file"), kInTheWay);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
+        << "nothing is created beside the file in the way";
+
+    // The merge finds no run file: it answers 1 and creates no parent.
+    const fs::path parent = dir / "host.log";
+    EXPECT_EQ(SetProperty(mivo, L"ParentLogfilePath", parent), 1);
+    EXPECT_EQ(mivo.CallMethod(L"CloseAndMergeLog", nullptr), 1);
+    EXPECT_FALSE(fs::exists(parent));
+}
+
+TEST_F(DiskFaultsTest, LogFolderThatAppearsLaterGetsTheNextLine) {
+    TempDir dir;
+    WriteBytes(dir / "logs", kInTheWay);
+    CMivo mivo;
+    ASSERT_EQ(SetProperty(mivo, L"LogFolder", dir / "logs"), 1);
+    TheTraceLog().Write(TRACE_ERROR, L"lost to the file, seen by the debugger");
+
+    fs::remove(dir / "logs");
+    fs::create_directory(dir / "logs");
+    TheTraceLog().Write(TRACE_ERROR, L"in the file");
+    const std::vector<fs::path> runs = RunFiles(dir / "logs");
+    ASSERT_EQ(runs.size(), 1u) << "the next line tries to create the file again";
+    const std::vector<std::wstring> written = ReadLines(runs[0]);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_NE(written[0].find(L"ERR: in the file"), std::wstring::npos);
+}
+
+// ---------------------------------------------------------------------------
+// The parent log.
+
+struct ParentCase {
+    const char* name;
+    void (*prepare)(const fs::path& dir);
+    const char* parent;  // below the test folder
+};
+
+TEST_F(DiskFaultsTest, ParentLogThatCannotBeOpenedKeepsTheRunFileWhole) {
+    const ParentCase cases[] = {
+        {"a path through a regular file", [](const fs::path& dir) { WriteBytes(dir / "file", kInTheWay); },
+         "file/host.log"},
+        {"a folder", [](const fs::path& dir) { fs::create_directory(dir / "host.log"); }, "host.log"},
+        {"a missing folder", [](const fs::path&) {}, "missing/host.log"},
+    };
+    for (const ParentCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        row.prepare(dir.path());
+        fs::create_directory(dir / "logs");
+        CMivo mivo;
+        ASSERT_EQ(SetProperty(mivo, L"LogFolder", dir / "logs"), 1);
+        EXPECT_EQ(SetProperty(mivo, L"ParentLogfilePath", dir / row.parent), 1);
+        TheTraceLog().Write(TRACE_ERROR, L"keep me");
+        TheTraceLog().Write(TRACE_ERROR, L"and me, 100% of us");
+
+        EXPECT_EQ(mivo.CallMethod(L"CloseAndMergeLog", nullptr), 1) << "the method answers 1 whatever the merge did";
+        const std::vector<fs::path> runs = RunFiles(dir / "logs");
+        ASSERT_EQ(runs.size(), 1u) << "the run file is kept";
+        const std::vector<std::wstring> kept = ReadLines(runs[0]);
+        ASSERT_EQ(kept.size(), 2u);
+        EXPECT_NE(kept[0].find(L"ERR: keep me"), std::wstring::npos);
+        EXPECT_NE(kept[1].find(L"ERR: and me, 100% of us"), std::wstring::npos);
+        if (fs::exists(dir / "file")) {
+            EXPECT_EQ(ReadBytes(dir / "file"), kInTheWay);
+        }
+        if (fs::is_directory(dir / "host.log")) {
+            EXPECT_TRUE(fs::is_empty(dir / "host.log"));
+        }
+
+        // A second merge, as at unload, into a parent that can be opened
+        // delivers the kept lines and removes the run file.
+        EXPECT_EQ(SetProperty(mivo, L"ParentLogfilePath", dir / "good.log"), 1);
+        EXPECT_EQ(mivo.CallMethod(L"CloseAndMergeLog", nullptr), 1);
+        EXPECT_TRUE(RunFiles(dir / "logs").empty());
+        const std::vector<std::wstring> merged = ReadLines(dir / "good.log");
+        ASSERT_EQ(merged.size(), 4u);
+        EXPECT_EQ(merged[1], runs[0].filename().wstring());
+        EXPECT_NE(merged[3].find(L"ERR: and me, 100% of us"), std::wstring::npos);
+    }
+}
+
+}  // namespace
