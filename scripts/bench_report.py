@@ -1,0 +1,156 @@
+#!/usr/bin/env python3
+"""Prints the benchmark table of scripts/bench from Google Benchmark JSON files.
+
+Each row sets one of our figures beside its reference: another benchmark of
+the same run (md5sum, plain libcurl, one regex pass) or, where nothing can be
+run for comparison, the target the figure is aimed at. The ratio is always
+ours divided by the reference, in the row's unit; the aim says which side of
+1 (or of another bound) is good. Benchmarks that no row claims are listed
+after the table with their own figure, so nothing that ran goes unreported.
+
+usage: bench_report.py FILE.json...   (file names are bench_<program>.json)
+"""
+import json
+import os
+import re
+import sys
+
+# unit: how a figure is read from a benchmark entry.
+#   ms    real time per iteration in milliseconds (lower is better)
+#   MB/s  bytes_per_second / 1e6 (higher is better)
+#   M/s   items_per_second / 1e6 (higher is better)
+# A reference is either (program, name pattern) or a number (a target).
+ROWS = [
+    {"what": "MD5 of a 256 MB file", "unit": "MB/s",
+     "ours": ("md5", r"^BM_CMD5Checksum_File256MB"), "ref": ("md5", r"^BM_md5sum_File256MB"),
+     "ref_name": "md5sum", "aim": (">=", 1.0)},
+    {"what": "DownloadPage, 200 x 100 KB over loopback", "unit": "ms",
+     "ours": ("page_download", r"(?i)downloadpage"), "ref": ("page_download", r"(?i)curl"),
+     "ref_name": "plain libcurl", "aim": ("<=", 1.2)},
+    {"what": "album walk, 4 MB artist page", "unit": "ms",
+     "ours": ("album_walk", r"(?i)album(list|walk)"), "ref": ("album_walk", r"(?i)(one|single)?regex.*pass|albumpass"),
+     "ref_name": "one regex pass", "aim": ("<=", 3.0)},
+    {"what": "track walk, 2,000 track rows", "unit": "ms",
+     "ours": ("album_walk", r"(?i)track(s|walk)|albumdetails"), "ref": ("album_walk", r"(?i)trackpass|track.*regex.*pass"),
+     "ref_name": "one regex pass", "aim": ("<=", 3.0)},
+    {"what": "cache read, nearest name in 10,000 sections", "unit": "ms",
+     "ours": ("artist_cache", r"^BM_ReadNearestNameDefaultThreshold"), "ref": 10.0,
+     "ref_name": "target", "aim": ("<=", 1.0)},
+    {"what": "cache read, 10,000 sections, no threshold", "unit": "ms",
+     "ours": ("artist_cache", r"^BM_ReadNearestNameUnbounded"), "ref": 10.0,
+     "ref_name": "target", "aim": None},
+    {"what": "cache write into 10,000 sections", "unit": "ms",
+     "ours": ("artist_cache", r"^BM_Write"), "ref": 10.0,
+     "ref_name": "target", "aim": ("<=", 1.0)},
+    {"what": "name matching, 20 x 20 characters (cells)", "unit": "M/s",
+     "ours": ("name_matching", r"^BM_GetDifference20x20$"), "ref": 200.0,
+     "ref_name": "target", "aim": (">=", 1.0)},
+    {"what": "entity decoding, 1 MB with 50,000 references", "unit": "ms",
+     "ours": ("html_entities", r"(?i)decode"), "ref": 100.0,
+     "ref_name": "target", "aim": ("<=", 1.0)},
+]
+
+
+def load(paths):
+    """Maps program name (without bench_) to its list of benchmark entries."""
+    runs = {}
+    for path in paths:
+        program = os.path.basename(path)
+        program = re.sub(r"^bench_", "", re.sub(r"\.json$", "", program))
+        try:
+            with open(path, encoding="utf-8") as handle:
+                data = json.load(handle)
+        except (OSError, ValueError) as error:
+            print(f"bench_report: cannot read {path}: {error}", file=sys.stderr)
+            continue
+        entries = [b for b in data.get("benchmarks", [])
+                   if b.get("run_type", "iteration") == "iteration" and not b.get("error_occurred")]
+        runs[program] = entries
+    return runs
+
+
+def figure(entry, unit):
+    if unit == "ms":
+        scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[entry.get("time_unit", "ns")]
+        return entry["real_time"] * scale
+    if unit == "MB/s":
+        return entry.get("bytes_per_second", 0.0) / 1e6 or None
+    if unit == "M/s":
+        return entry.get("items_per_second", 0.0) / 1e6 or None
+    raise ValueError(unit)
+
+
+def find(runs, claimed, program, pattern):
+    for entry in runs.get(program, []):
+        if re.search(pattern, entry["name"]):
+            claimed.add((program, entry["name"]))
+            return entry
+    return None
+
+
+def number(value):
+    if value is None:
+        return "-"
+    if value >= 100:
+        return f"{value:,.0f}"
+    if value >= 10:
+        return f"{value:.1f}"
+    return f"{value:.3g}"
+
+
+def main(paths):
+    runs = load(paths)
+    claimed = set()
+    table = []
+    for row in ROWS:
+        unit = row["unit"]
+        ours_entry = find(runs, claimed, *row["ours"])
+        if isinstance(row["ref"], tuple):
+            ref_entry = find(runs, claimed, *row["ref"])
+            ref = figure(ref_entry, unit) if ref_entry else None
+        else:
+            ref = row["ref"]
+        ours = figure(ours_entry, unit) if ours_entry else None
+        ratio = ours / ref if ours is not None and ref else None
+        sign, bound = row["aim"] or ("", 0.0)
+        if ratio is None:
+            verdict = "not run"
+        elif not sign:
+            verdict = "-"
+        elif (ratio <= bound) if sign == "<=" else (ratio >= bound):
+            verdict = "yes"
+        else:
+            verdict = "NO"
+        table.append([row["what"], unit, number(ours), number(ref), row["ref_name"],
+                      "-" if ratio is None else f"{ratio:.2f}", f"{sign} {bound:g}" if sign else "-", verdict])
+
+    header = ["measure", "unit", "ours", "reference", "reference is", "ratio", "aim", "met"]
+    widths = [max(len(str(r[i])) for r in table + [header]) for i in range(len(header))]
+    right = {2, 3, 5}
+
+    def line(cells):
+        return "  ".join(str(c).rjust(w) if i in right else str(c).ljust(w)
+                         for i, (c, w) in enumerate(zip(cells, widths))).rstrip()
+
+    print(line(header))
+    print(line(["-" * w for w in widths]))
+    for cells in table:
+        print(line(cells))
+
+    others = [(program, entry) for program, entries in sorted(runs.items()) for entry in entries
+              if (program, entry["name"]) not in claimed]
+    if others:
+        print()
+        print("other benchmarks (no reference):")
+        for program, entry in others:
+            extra = []
+            if entry.get("bytes_per_second"):
+                extra.append(f"{entry['bytes_per_second'] / 1e6:,.1f} MB/s")
+            if entry.get("items_per_second"):
+                extra.append(f"{entry['items_per_second'] / 1e6:,.2f} M items/s")
+            print(f"  bench_{program} {entry['name']}: {number(figure(entry, 'ms'))} ms"
+                  + (" (" + ", ".join(extra) + ")" if extra else ""))
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
