@@ -50,14 +50,46 @@ long long DecimalValue(std::wstring_view digits) {
     return value;
 }
 
+// A character's stamp, kept only for characters whose stamp is not 0.
+struct StampMark {
+    size_t position;
+    Stamp stamp;
+};
+
+// Stamp marks in ascending position order.
+using StampMarks = std::vector<StampMark>;
+
+// Reads the stamps of a text in position order, one position after another.
+class StampCursor {
+public:
+    explicit StampCursor(const StampMarks& marks) : m_marks(marks) {}
+
+    // The stamp at position; positions must be asked in ascending order.
+    Stamp At(size_t position) {
+        while (m_index < m_marks.size() && m_marks[m_index].position < position) ++m_index;
+        return m_index < m_marks.size() && m_marks[m_index].position == position ? m_marks[m_index].stamp : 0;
+    }
+
+    // Reads from the first mark again (after the marks were replaced).
+    void Restart() { m_index = 0; }
+
+    // Appends the marks in [first, last) to out, positions moved from first to offset.
+    void CopyRange(size_t first, size_t last, size_t offset, StampMarks& out) {
+        while (m_index < m_marks.size() && m_marks[m_index].position < first) ++m_index;
+        for (; m_index < m_marks.size() && m_marks[m_index].position < last; ++m_index)
+            out.push_back({m_marks[m_index].position - first + offset, m_marks[m_index].stamp});
+    }
+
+private:
+    const StampMarks& m_marks;
+    size_t m_index = 0;
+};
+
 // Stamped text built left to right, which knows whether its end closes a
 // numeric reference behind its last "&".
 class ReferenceBuilder {
 public:
-    explicit ReferenceBuilder(size_t capacity) {
-        m_text.reserve(capacity);
-        m_stamps.reserve(capacity);
-    }
+    explicit ReferenceBuilder(size_t capacity) { m_text.reserve(capacity); }
 
     // Appends ch; true when it closes "&#digits;" that begins at the last "&".
     bool Append(wchar_t ch, Stamp stamp) {
@@ -73,9 +105,18 @@ public:
         } else {
             m_tail = Tail::None;
         }
+        if (stamp != 0) m_stamps.push_back({m_text.size(), stamp});
         m_text += ch;
-        m_stamps.push_back(stamp);
         return m_tail == Tail::Closed;
+    }
+
+    // True while the text behind the last "&" may still become "&#digits;".
+    bool IsTailOpen() const { return m_tail != Tail::None; }
+
+    // Appends text[first, last), which holds no "&", while the tail is not open.
+    void AppendPlain(const std::wstring& text, StampCursor& stamps, size_t first, size_t last) {
+        stamps.CopyRange(first, last, m_text.size(), m_stamps);
+        m_text.append(text, first, last - first);
     }
 
     // The reference that the last Append closed, "&" to ";".
@@ -83,8 +124,11 @@ public:
 
     // The newest stamp among the characters of the closed reference.
     Stamp ClosedReferenceStamp() const {
-        return *std::max_element(m_stamps.begin() + static_cast<std::ptrdiff_t>(m_amps.back().position),
-                                 m_stamps.end());
+        const size_t start = m_amps.back().position;
+        Stamp newest = 0;
+        for (auto mark = m_stamps.rbegin(); mark != m_stamps.rend() && mark->position >= start; ++mark)
+            newest = std::max(newest, mark->stamp);
+        return newest;
     }
 
     // Leaves the closed reference in the text.
@@ -95,14 +139,14 @@ public:
         const AmpMark mark = m_amps.back();
         m_amps.pop_back();
         m_text.resize(mark.position);
-        m_stamps.resize(mark.position);
+        while (!m_stamps.empty() && m_stamps.back().position >= mark.position) m_stamps.pop_back();
         m_tail = mark.tailBefore;
         return Append(ch, stamp);
     }
 
     const std::wstring& Text() const { return m_text; }
     std::wstring& MutableText() { return m_text; }
-    std::vector<Stamp>& MutableStamps() { return m_stamps; }
+    StampMarks& MutableStamps() { return m_stamps; }
 
 private:
     // Where the text behind the last "&" stands on the way to "&#digits;".
@@ -114,26 +158,33 @@ private:
     };
 
     std::wstring m_text;
-    std::vector<Stamp> m_stamps;
+    StampMarks m_stamps;
     std::vector<AmpMark> m_amps;
     Tail m_tail = Tail::None;
 };
 
 class NumericReferenceDecoder {
 public:
-    explicit NumericReferenceDecoder(std::wstring input)
-        : m_input(std::move(input)), m_inputStamps(m_input.size(), 0), m_out(m_input.size()) {}
+    explicit NumericReferenceDecoder(std::wstring input) : m_input(std::move(input)), m_out(m_input.size()) {}
 
     std::wstring Run() {
+        StampCursor stamps(m_inputStamps);
         while (m_next < m_input.size()) {
-            bool closed = m_out.Append(m_input[m_next], m_inputStamps[m_next]);
+            if (!m_out.IsTailOpen()) {
+                // Text up to the next "&" cannot close anything: copy it whole.
+                const size_t amp = std::min(m_input.find(L'&', m_next), m_input.size());
+                m_out.AppendPlain(m_input, stamps, m_next, amp);
+                m_next = amp;
+                if (m_next == m_input.size()) break;
+            }
+            bool closed = m_out.Append(m_input[m_next], stamps.At(m_next));
             ++m_next;
             while (closed) {
                 const std::wstring_view reference = m_out.ClosedReference();
                 const long long value = DecimalValue(reference.substr(2, reference.size() - 3));
                 if (value < 1 || value > 65535) {
                     m_out.Keep();
-                    ReportBadReference(reference, value);
+                    if (ReportBadReference(reference, value)) stamps.Restart();
                     break;
                 }
                 Stamp stamp = 0;
@@ -159,21 +210,24 @@ private:
         return true;
     }
 
-    void ReportBadReference(std::wstring_view reference, long long value) {
-        CatchUpRest();
+    // Writes the report line; true when the rest of the text was rewritten first.
+    bool ReportBadReference(std::wstring_view reference, long long value) {
+        const bool rewritten = CatchUpRest();
         const std::wstring whole = m_out.Text() + m_input.substr(m_next);
         WriteNarrowTrace(TRACE_ERROR, "Bad &#nnn; code: \"" + NarrowForTrace(std::wstring(reference).c_str()) +
                                           "\" => " + std::to_string(value) + " ; string is:\n\t\"" +
                                           NarrowForTrace(whole.c_str()) + "\"");
+        return rewritten;
     }
 
     // Replaces, in the text not yet walked, the copies that the rounds so far
-    // would have replaced already.
-    void CatchUpRest() {
-        if (m_rounds == 0 || m_next >= m_input.size()) return;
+    // would have replaced already. True when it rewrote that text.
+    bool CatchUpRest() {
+        if (m_rounds == 0 || m_next >= m_input.size()) return false;
         ReferenceBuilder rest(m_input.size() - m_next);
+        StampCursor stamps(m_inputStamps);
         for (size_t i = m_next; i < m_input.size(); ++i) {
-            bool closed = rest.Append(m_input[i], m_inputStamps[i]);
+            bool closed = rest.Append(m_input[i], stamps.At(i));
             while (closed) {
                 Stamp round = 0;
                 if (!FindRound(rest.ClosedReference(), rest.ClosedReferenceStamp(), round)) {
@@ -188,10 +242,12 @@ private:
         m_input = std::move(rest.MutableText());
         m_inputStamps = std::move(rest.MutableStamps());
         m_next = 0;
+        return true;
     }
 
+    // The text not yet walked starts at m_next; its stamps are m_inputStamps.
     std::wstring m_input;
-    std::vector<Stamp> m_inputStamps;
+    StampMarks m_inputStamps;
     size_t m_next = 0;
     ReferenceBuilder m_out;
     // Rounds of replace-every-copy so far, and the rounds of each reference text, in order.
