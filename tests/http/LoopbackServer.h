@@ -37,6 +37,7 @@ struct SeenRequest {
 class LoopbackServer {
 public:
     LoopbackServer() {
+        m_server.set_tcp_nodelay(true);
         m_server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_seen.push_back(SeenRequest{req.method, req.target, req.headers});
