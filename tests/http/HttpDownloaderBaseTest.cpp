@@ -68,7 +68,7 @@ TEST_F(HttpDownloaderBaseTest, SplitUrlTable) {
 // http whatever the scheme, the port only when it is not the default.
 TEST_F(HttpDownloaderBaseTest, ProxyReceivesAbsoluteFormTargets) {
     LoopbackServer proxy;
-    proxy.Http().Get(".*", [](const httplib::Request&, httplib::Response& res) { res.set_content("via proxy", "text/plain"); });
+    proxy.Serve(".*", "via proxy");
     proxy.Start();
     struct Row {
         const char* url;
@@ -188,7 +188,7 @@ TEST_F(HttpDownloaderBaseTest, RedirectToAnotherSchemeIsNotFollowed) {
 
 TEST_F(HttpDownloaderBaseTest, EmptyBodyWithStatus200Succeeds) {
     LoopbackServer server;
-    server.Http().Get("/empty", [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
+    server.Serve("/empty", "");
     server.Start();
     CHttpDownloaderBase downloader("", std::wstring());
     downloader.m_strData = "stale";
@@ -260,7 +260,7 @@ TEST_F(HttpDownloaderBaseTest, SetHeaderReplacesAnEarlierValueOfTheExactName) {
 
 TEST_F(HttpDownloaderBaseTest, LineBreaksNeverReachTheWire) {
     LoopbackServer server;
-    server.Http().Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_content("ok", "text/plain"); });
+    server.Serve("/", "ok");
     server.Start();
     struct Row {
         const char* what;
@@ -289,7 +289,7 @@ TEST_F(HttpDownloaderBaseTest, LineBreaksNeverReachTheWire) {
 
 TEST_F(HttpDownloaderBaseTest, ReferrerIsSentTrimmedWhenNotBlank) {
     LoopbackServer server;
-    server.Http().Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_content("ok", "text/plain"); });
+    server.Serve("/", "ok");
     server.Start();
     CHttpDownloaderBase downloader("", std::wstring());
     downloader.m_strReferrer = "  http://from.example/page  ";

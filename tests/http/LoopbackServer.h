@@ -50,6 +50,13 @@ public:
 
     httplib::Server& Http() { return m_server; }
 
+    // Answers GET requests whose path matches pattern with body, status 200.
+    void Serve(const std::string& pattern, const std::string& body, const std::string& type = "text/plain") {
+        m_server.Get(pattern, [body, type](const httplib::Request&, httplib::Response& res) {
+            res.set_content(body, type.c_str());
+        });
+    }
+
     // Binds to an ephemeral port on 127.0.0.1 and serves on a thread.
     void Start() {
         m_port = m_server.bind_to_any_port("127.0.0.1");

@@ -178,7 +178,7 @@ TEST_F(PageDownloadTest, FailureIsCountedAndTimedButNotSuccessful) {
 
 TEST_F(PageDownloadTest, ProxyFromTheHostAndHostNamesWithoutScheme) {
     LoopbackServer proxy;
-    proxy.Http().Get(".*", [](const httplib::Request&, httplib::Response& res) { res.set_content("proxied", "text/plain"); });
+    proxy.Serve(".*", "proxied");
     proxy.Start();
     mivo.SetHost(&host);
     host.proxy = CString(platform::FromUtf8(proxy.Address("")));
