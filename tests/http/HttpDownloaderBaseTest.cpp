@@ -7,9 +7,11 @@
 #include "http/HttpDownloaderBase.h"
 #include "platform/CodePage.h"
 #include "platform/HttpError.h"
+#include "platform/System.h"
 #include "tests/http/LoopbackServer.h"
+#include "tests/support/LogCapture.h"
 
-using mivo_test::LogCapture;
+using mivo_test::WithPrefix;
 using mivo_test::LoopbackServer;
 
 namespace {
@@ -139,7 +141,7 @@ TEST_F(HttpDownloaderBaseTest, NotFoundFailsWithReasonPhraseAndNoBody) {
     EXPECT_EQ(downloader.m_strStatusText, CString(L"Not Found"));
     EXPECT_EQ(downloader.m_strData, "");
     EXPECT_EQ(downloader.m_dwLastError, 0u);
-    EXPECT_TRUE(log.Messages(L"WRN", L"").empty());
+    EXPECT_TRUE(WithPrefix(log.Texts(L"WRN"), L"").empty());
 }
 
 TEST_F(HttpDownloaderBaseTest, RedirectsAreFollowedUpToTen) {
@@ -339,7 +341,7 @@ TEST_F(HttpDownloaderBaseTest, FailuresBeforeAnyResponse) {
     }
     const std::wstring expected = L"CHttpDownloaderBase::SendRequest - error=[" +
                                   std::to_wstring(platform::kHttpErrorCannotConnect) + L"]";
-    EXPECT_EQ(log.Messages(L"WRN", L"CHttpDownloaderBase::SendRequest"),
+    EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"CHttpDownloaderBase::SendRequest"),
               (std::vector<std::wstring>{expected, expected}));
 }
 
@@ -377,7 +379,7 @@ TEST_F(HttpDownloaderBaseTest, StalledServerFailsAfterTheExplicitTimeout) {
         EXPECT_EQ(downloader.m_dwStatusCode, 200u);
         EXPECT_EQ(downloader.m_strData, "");
     }
-    EXPECT_EQ(log.Messages(L"WRN", L"HttpDownloader::DownloadData"),
+    EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"HttpDownloader::DownloadData"),
               std::vector<std::wstring>{L"HttpDownloader::DownloadData WinHttpQueryDataAvailable error=[" +
                                         std::to_wstring(platform::kHttpErrorTimeout) + L"]"});
     server.ReleaseStalls();
@@ -400,7 +402,7 @@ TEST_F(HttpDownloaderBaseTest, TruncatedBodyFailsAndKeepsThePreviousBody) {
     EXPECT_EQ(downloader.m_strData, "previous");
     EXPECT_EQ(downloader.m_dwLastError, platform::kHttpErrorConnectionError);
     EXPECT_EQ(downloader.m_dwContentLength, 1000u);
-    EXPECT_EQ(log.Messages(L"WRN", L"HttpDownloader::DownloadData").size(), 1u);
+    EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"HttpDownloader::DownloadData").size(), 1u);
 }
 
 TEST_F(HttpDownloaderBaseTest, BodyOverTheCapFails) {
@@ -434,7 +436,7 @@ TEST_F(HttpDownloaderBaseTest, BodyOverTheCapFails) {
         EXPECT_EQ(downloader.m_strData, "") << path;
         EXPECT_LE(downloader.m_dwBytesReceived, CHttpDownloaderBase::MAX_BODY_BYTES) << path;
     }
-    EXPECT_EQ(log.Messages(L"WRN", L"HttpDownloader::DownloadData"),
+    EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"HttpDownloader::DownloadData"),
               (std::vector<std::wstring>{L"HttpDownloader::DownloadData OUT OF MEMORY",
                                          L"HttpDownloader::DownloadData OUT OF MEMORY"}));
 }
