@@ -1,0 +1,169 @@
+// A misbehaving HTTP server for fault tests: a listening socket on 127.0.0.1
+// (ephemeral port) whose connections are answered by a test-supplied script
+// working on the raw socket, so it can send a broken status line, cut a body
+// short, reset the connection or never answer at all.
+//
+// The server accepts on its own thread and runs each connection's script on
+// a thread of its own until the script returns; destruction closes the
+// listening socket, releases scripts waiting in Hold() and joins every thread.
+// Nothing here reaches beyond loopback.
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace faults {
+
+class RawServer {
+public:
+    // script(fd, requestHead) answers one connection; requestHead is the
+    // request line and headers as received. The socket is closed after it.
+    using Script = std::function<void(int fd, const std::string& requestHead)>;
+
+    explicit RawServer(Script script) : m_script(std::move(script)) {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = 0;
+        socklen_t length = sizeof address;
+        if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(m_listener, 16) != 0 ||
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+        m_acceptor = std::thread([this] { AcceptLoop(); });
+    }
+    ~RawServer() {
+        Release();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopping = true;
+        }
+        if (m_acceptor.joinable()) m_acceptor.join();
+        for (std::thread& connection : m_connections) connection.join();
+        if (m_listener >= 0) ::close(m_listener);
+    }
+    RawServer(const RawServer&) = delete;
+    RawServer& operator=(const RawServer&) = delete;
+
+    // The listening port, 0 when the socket could not be set up.
+    int Port() const { return m_port; }
+    // "127.0.0.1:<port>" + path.
+    std::string Address(const std::string& path) const { return "127.0.0.1:" + std::to_string(m_port) + path; }
+
+    // Waits, inside a script, until the server is destroyed or limit passes.
+    void Hold(std::chrono::milliseconds limit) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_released.wait_for(lock, limit, [this] { return m_release; });
+    }
+    // Lets every Hold() return.
+    void Release() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_release = true;
+        m_released.notify_all();
+    }
+
+    // Sends all of bytes; false when the peer has gone.
+    static bool Send(int fd, const std::string& bytes) {
+        size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) return false;
+            sent += static_cast<size_t>(n);
+        }
+        return true;
+    }
+    // Makes the coming close send a reset instead of an orderly end.
+    static void ResetOnClose(int fd) {
+        const linger abort{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    }
+    // The path of the request line of requestHead ("GET /x HTTP/1.1" gives "/x";
+    // an absolute-form target gives its path).
+    static std::string PathOf(const std::string& requestHead) {
+        const size_t start = requestHead.find(' ');
+        const size_t end = requestHead.find(' ', start + 1);
+        if (start == std::string::npos || end == std::string::npos) return {};
+        std::string target = requestHead.substr(start + 1, end - start - 1);
+        const size_t scheme = target.find("://");
+        if (scheme != std::string::npos) {
+            const size_t slash = target.find('/', scheme + 3);
+            target = slash == std::string::npos ? "/" : target.substr(slash);
+        }
+        return target;
+    }
+
+private:
+    void AcceptLoop() {
+        for (;;) {
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_stopping) return;
+            }
+            pollfd ready{m_listener, POLLIN, 0};
+            if (::poll(&ready, 1, 50) <= 0) continue;
+            const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) continue;
+            m_connections.emplace_back([this, fd] {
+                const std::string head = ReadHead(fd);
+                m_script(fd, head);
+                ::close(fd);
+            });
+        }
+    }
+
+    // Reads up to the empty line that ends the request head (at most 64 KB, 5 s).
+    static std::string ReadHead(int fd) {
+        std::string head;
+        char buffer[4096];
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 &&
+               std::chrono::steady_clock::now() < deadline) {
+            pollfd ready{fd, POLLIN, 0};
+            if (::poll(&ready, 1, 100) <= 0) continue;
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0) break;
+            head.append(buffer, static_cast<size_t>(n));
+        }
+        return head;
+    }
+
+    Script m_script;
+    int m_listener = -1;
+    int m_port = 0;
+    std::thread m_acceptor;
+    std::vector<std::thread> m_connections;  // touched by the acceptor thread only, until it is joined
+    std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_release = false;
+    bool m_stopping = false;
+};
+
+// A port on 127.0.0.1 on which nothing listens: bound, then closed again.
+inline int ClosedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+}  // namespace faults
