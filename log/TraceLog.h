@@ -12,6 +12,7 @@
 // CloseAndMerge serialise on m_cs, then on the writer's own lock.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/CString.h"
@@ -69,7 +70,7 @@ public:
     bool IsOpen() const { return m_bOpen; }
 
 private:
-    bool m_bOpen = false;
+    std::atomic<bool> m_bOpen{false};
     CString m_strParentLogfilePath;
     CCriticalSection m_cs;
 };

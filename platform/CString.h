@@ -9,6 +9,9 @@
 // Format() follows the wide printf of the original platform: "%s" and "%c"
 // take wide arguments (wchar_t* and wchar_t), "%hs"/"%hc" take narrow ones.
 //
+// Header-only (bodies in platform/CStringImpl.h), so a host can use it without
+// linking anything of the plug-in.
+//
 // A CString is a value; it is not shared between threads without a lock.
 #pragma once
 
@@ -109,3 +112,5 @@ public:
 private:
     std::wstring m_str;
 };
+
+#include "platform/CStringImpl.h"

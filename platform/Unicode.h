@@ -2,26 +2,71 @@
 //
 // The runtime's towupper() in the "C" locale maps ASCII only; names and INI
 // section names compared by the plug-in come from every script, so these
-// helpers use the full simple mapping ("BJÖRK" equals "björk"). Thread-safe.
+// helpers use the full simple mapping ("BJÖRK" equals "björk"). The tables
+// are those of the C library's built-in "C.UTF-8" locale, used through the
+// *_l functions so the process locale (the host's business) is never touched.
+//
+// Header-only, because CString uses it and a host must be able to use CString
+// without linking anything of the plug-in. Thread-safe.
 #pragma once
+
+#include <locale.h>
+#include <wctype.h>
 
 #include <string_view>
 
 namespace platform {
 
+namespace detail {
+
+// The locale that carries the Unicode tables (plain "C" if the C library lacks it).
+inline locale_t UnicodeLocale() {
+    static const locale_t loc = [] {
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+        if (l == static_cast<locale_t>(0)) l = newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(0));
+        return l;
+    }();
+    return loc;
+}
+
+}  // namespace detail
+
 // True for white space by the Unicode tables (blank, tab, line breaks, the wide spaces).
-bool IsSpace(wchar_t ch);
+inline bool IsSpace(wchar_t ch) {
+    if (ch < 0x80) return ch == L' ' || (ch >= 9 && ch <= 13);
+    return iswspace_l(static_cast<wint_t>(ch), detail::UnicodeLocale()) != 0;
+}
 
 // The upper-case form of ch by simple case mapping (ch itself when it has none).
-wchar_t ToUpper(wchar_t ch);
+inline wchar_t ToUpper(wchar_t ch) {
+    if (ch < 0x80) return (ch >= L'a' && ch <= L'z') ? static_cast<wchar_t>(ch - 32) : ch;
+    return static_cast<wchar_t>(towupper_l(static_cast<wint_t>(ch), detail::UnicodeLocale()));
+}
 
 // The lower-case form of ch by simple case mapping (ch itself when it has none).
-wchar_t ToLower(wchar_t ch);
+inline wchar_t ToLower(wchar_t ch) {
+    if (ch < 0x80) return (ch >= L'A' && ch <= L'Z') ? static_cast<wchar_t>(ch + 32) : ch;
+    return static_cast<wchar_t>(towlower_l(static_cast<wint_t>(ch), detail::UnicodeLocale()));
+}
 
 // True when a and b are equal after upper-case mapping of each element.
-bool EqualNoCase(std::wstring_view a, std::wstring_view b);
+inline bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && ToUpper(a[i]) != ToUpper(b[i])) return false;
+    return true;
+}
 
 // Three-way comparison of a and b after upper-case mapping of each element.
-int CompareNoCase(std::wstring_view a, std::wstring_view b);
+inline int CompareNoCase(std::wstring_view a, std::wstring_view b) {
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        const wchar_t x = ToUpper(a[i]);
+        const wchar_t y = ToUpper(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
 
 }  // namespace platform

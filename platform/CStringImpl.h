@@ -1,20 +1,22 @@
-// CString operations. Index arguments out of range are clamped the way the
-// original class clamps them, so callers that pass a computed position never
-// fault.
-#include "platform/CString.h"
+// Bodies of the CString operations, kept in a header so that CString needs no
+// compiled part of the plug-in: a host that links nothing of ours can use it.
+// Included by platform/CString.h only. Index arguments out of range are
+// clamped the way the original class clamps them, so callers that pass a
+// computed position never fault.
+#pragma once
 
 #include <cwchar>
 #include <vector>
 
 #include "platform/Unicode.h"
 
-namespace {
+namespace platform::detail {
 
-int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
+inline int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
 // Rewrites a format written for the original platform's wide printf into one
 // for the C library's: "%s"/"%c" take wide arguments there, narrow ones here.
-std::wstring TranslateFormat(const wchar_t* format) {
+inline std::wstring TranslateFormat(const wchar_t* format) {
     std::wstring out;
     for (const wchar_t* p = format; *p; ++p) {
         out += *p;
@@ -46,16 +48,16 @@ std::wstring TranslateFormat(const wchar_t* format) {
     return out;
 }
 
-}  // namespace
+}  // namespace platform::detail
 
-int CString::Find(wchar_t ch, int start) const {
+inline int CString::Find(wchar_t ch, int start) const {
     if (start < 0) start = 0;
     if (start >= GetLength()) return -1;
     const size_t pos = m_str.find(ch, static_cast<size_t>(start));
     return pos == std::wstring::npos ? -1 : static_cast<int>(pos);
 }
 
-int CString::Find(const wchar_t* sub, int start) const {
+inline int CString::Find(const wchar_t* sub, int start) const {
     if (!sub) return -1;
     if (start < 0) start = 0;
     if (start > GetLength()) return -1;
@@ -63,59 +65,59 @@ int CString::Find(const wchar_t* sub, int start) const {
     return pos == std::wstring::npos ? -1 : static_cast<int>(pos);
 }
 
-int CString::ReverseFind(wchar_t ch) const {
+inline int CString::ReverseFind(wchar_t ch) const {
     const size_t pos = m_str.rfind(ch);
     return pos == std::wstring::npos ? -1 : static_cast<int>(pos);
 }
 
-int CString::FindOneOf(const wchar_t* chars) const {
+inline int CString::FindOneOf(const wchar_t* chars) const {
     if (!chars) return -1;
     const size_t pos = m_str.find_first_of(chars);
     return pos == std::wstring::npos ? -1 : static_cast<int>(pos);
 }
 
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
+inline CString CString::Mid(int first) const { return Mid(first, GetLength()); }
 
-CString CString::Mid(int first, int count) const {
-    first = Clamp(first, 0, GetLength());
-    count = Clamp(count, 0, GetLength() - first);
+inline CString CString::Mid(int first, int count) const {
+    first = platform::detail::Clamp(first, 0, GetLength());
+    count = platform::detail::Clamp(count, 0, GetLength() - first);
     return CString(m_str.substr(static_cast<size_t>(first), static_cast<size_t>(count)));
 }
 
-CString CString::Left(int count) const {
-    return CString(m_str.substr(0, static_cast<size_t>(Clamp(count, 0, GetLength()))));
+inline CString CString::Left(int count) const {
+    return CString(m_str.substr(0, static_cast<size_t>(platform::detail::Clamp(count, 0, GetLength()))));
 }
 
-CString CString::Right(int count) const {
-    count = Clamp(count, 0, GetLength());
+inline CString CString::Right(int count) const {
+    count = platform::detail::Clamp(count, 0, GetLength());
     return CString(m_str.substr(static_cast<size_t>(GetLength() - count)));
 }
 
-int CString::Delete(int index, int count) {
-    index = Clamp(index, 0, GetLength());
-    count = Clamp(count, 0, GetLength() - index);
+inline int CString::Delete(int index, int count) {
+    index = platform::detail::Clamp(index, 0, GetLength());
+    count = platform::detail::Clamp(count, 0, GetLength() - index);
     m_str.erase(static_cast<size_t>(index), static_cast<size_t>(count));
     return GetLength();
 }
 
-int CString::Insert(int index, wchar_t ch) {
-    m_str.insert(static_cast<size_t>(Clamp(index, 0, GetLength())), 1, ch);
+inline int CString::Insert(int index, wchar_t ch) {
+    m_str.insert(static_cast<size_t>(platform::detail::Clamp(index, 0, GetLength())), 1, ch);
     return GetLength();
 }
 
-int CString::Insert(int index, const wchar_t* text) {
-    if (text) m_str.insert(static_cast<size_t>(Clamp(index, 0, GetLength())), text);
+inline int CString::Insert(int index, const wchar_t* text) {
+    if (text) m_str.insert(static_cast<size_t>(platform::detail::Clamp(index, 0, GetLength())), text);
     return GetLength();
 }
 
-int CString::Replace(wchar_t oldCh, wchar_t newCh) {
+inline int CString::Replace(wchar_t oldCh, wchar_t newCh) {
     int count = 0;
     for (auto& c : m_str)
         if (c == oldCh) { c = newCh; ++count; }
     return count;
 }
 
-int CString::Replace(const wchar_t* oldText, const wchar_t* newText) {
+inline int CString::Replace(const wchar_t* oldText, const wchar_t* newText) {
     if (!oldText || !*oldText) return 0;
     const std::wstring from(oldText), to(newText ? newText : L"");
     size_t pos = m_str.find(from);
@@ -136,72 +138,72 @@ int CString::Replace(const wchar_t* oldText, const wchar_t* newText) {
     return count;
 }
 
-int CString::Remove(wchar_t ch) {
+inline int CString::Remove(wchar_t ch) {
     const size_t before = m_str.size();
     std::erase(m_str, ch);
     return static_cast<int>(before - m_str.size());
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
+inline CString& CString::Trim() { return TrimRight().TrimLeft(); }
 
-CString& CString::TrimLeft() {
+inline CString& CString::TrimLeft() {
     size_t i = 0;
     while (i < m_str.size() && platform::IsSpace(m_str[i])) ++i;
     m_str.erase(0, i);
     return *this;
 }
 
-CString& CString::TrimRight() {
+inline CString& CString::TrimRight() {
     size_t n = m_str.size();
     while (n > 0 && platform::IsSpace(m_str[n - 1])) --n;
     m_str.resize(n);
     return *this;
 }
 
-CString& CString::Trim(wchar_t target) { return TrimRight(target).TrimLeft(target); }
+inline CString& CString::Trim(wchar_t target) { return TrimRight(target).TrimLeft(target); }
 
-CString& CString::TrimLeft(wchar_t target) {
+inline CString& CString::TrimLeft(wchar_t target) {
     const wchar_t targets[2] = {target, 0};
     return TrimLeft(targets);
 }
 
-CString& CString::TrimRight(wchar_t target) {
+inline CString& CString::TrimRight(wchar_t target) {
     const wchar_t targets[2] = {target, 0};
     return TrimRight(targets);
 }
 
-CString& CString::TrimLeft(const wchar_t* targets) {
+inline CString& CString::TrimLeft(const wchar_t* targets) {
     if (!targets || !*targets) return *this;
     const size_t i = m_str.find_first_not_of(targets);
     m_str.erase(0, i == std::wstring::npos ? m_str.size() : i);
     return *this;
 }
 
-CString& CString::TrimRight(const wchar_t* targets) {
+inline CString& CString::TrimRight(const wchar_t* targets) {
     if (!targets || !*targets) return *this;
     const size_t i = m_str.find_last_not_of(targets);
     m_str.resize(i == std::wstring::npos ? 0 : i + 1);
     return *this;
 }
 
-CString& CString::MakeUpper() {
+inline CString& CString::MakeUpper() {
     for (auto& c : m_str) c = platform::ToUpper(c);
     return *this;
 }
 
-CString& CString::MakeLower() {
+inline CString& CString::MakeLower() {
     for (auto& c : m_str) c = platform::ToLower(c);
     return *this;
 }
 
-void CString::Format(const wchar_t* format, ...) {
+inline void CString::Format(const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
     FormatV(format, args);
     va_end(args);
 }
 
-void CString::AppendFormat(const wchar_t* format, ...) {
+inline void CString::AppendFormat(const wchar_t* format, ...) {
     CString tail;
     va_list args;
     va_start(args, format);
@@ -210,10 +212,10 @@ void CString::AppendFormat(const wchar_t* format, ...) {
     m_str += tail.m_str;
 }
 
-void CString::FormatV(const wchar_t* format, va_list args) {
+inline void CString::FormatV(const wchar_t* format, va_list args) {
     m_str.clear();
     if (!format) return;
-    const std::wstring fmt = TranslateFormat(format);
+    const std::wstring fmt = platform::detail::TranslateFormat(format);
     // vswprintf reports both "buffer too small" and encoding errors as -1;
     // the buffer grows until the text fits or a size no log line needs.
     for (size_t size = 256; size <= (size_t{1} << 26); size *= 4) {
@@ -229,8 +231,8 @@ void CString::FormatV(const wchar_t* format, va_list args) {
     }
 }
 
-int CString::Compare(const wchar_t* other) const { return m_str.compare(other ? other : L""); }
+inline int CString::Compare(const wchar_t* other) const { return m_str.compare(other ? other : L""); }
 
-int CString::CompareNoCase(const wchar_t* other) const {
+inline int CString::CompareNoCase(const wchar_t* other) const {
     return platform::CompareNoCase(m_str, other ? std::wstring_view(other) : std::wstring_view());
 }

@@ -1,0 +1,60 @@
+// Code pages: UTF-8 with replacement of invalid input, single-byte pages
+// through iconv, the per-thread ANSI code page, UTF-16LE surrogate pairs.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/CodePage.h"
+
+namespace {
+
+TEST(CodePageTest, Utf8DecodingReplacesEachInvalidSubpart) {
+    const struct { const char* name; std::string bytes; std::wstring text; } rows[] = {
+        {"ascii", "abc", L"abc"},
+        {"two to four bytes", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5", L"\u00e9\u20ac\U0001F3B5"},
+        {"lone continuation", "a\x80z", L"a\uFFFDz"},
+        {"truncated sequence", "a\xE2\x82z", L"a\uFFFDz"},
+        {"truncated at the end", "a\xF0\x9F", L"a\uFFFD"},
+        {"overlong", "\xC0\xAF", L"\uFFFD\uFFFD"},
+        {"encoded surrogate", "\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},
+        {"above U+10FFFF", "\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"invalid lead", "\xFF", L"\uFFFD"},
+        {"zero byte kept", std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+    };
+    for (const auto& row : rows) EXPECT_EQ(platform::FromUtf8(row.bytes), row.text) << row.name;
+}
+
+TEST(CodePageTest, Utf8EncodingRoundTripsAndReplacesSurrogates) {
+    const std::wstring text = L"Bj\u00f6rk \u0416 \u4e2d \U0001F3B5";
+    EXPECT_EQ(platform::FromUtf8(platform::ToUtf8(text)), text);
+    EXPECT_EQ(platform::ToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
+}
+
+TEST(CodePageTest, Utf16LeUsesSurrogatePairsAboveTheBmp) {
+    const std::string bytes = platform::ToUtf16Le(L"A\U0001F3B5");
+    EXPECT_EQ(bytes, std::string("A\0\x3C\xD8\xB5\xDF", 6));
+    const std::u16string units = {u'A', 0xD83C, 0xDFB5, 0xD800, u'B'};
+    EXPECT_EQ(platform::FromUtf16(units), std::wstring(L"A\U0001F3B5") + static_cast<wchar_t>(0xD800) + L"B");
+}
+
+TEST(CodePageTest, Windows1252ThroughIconv) {
+    EXPECT_EQ(platform::Decode(1252, "\x80\xE9\x41").value(), L"\u20ac\u00e9A");
+    EXPECT_EQ(platform::Decode(1252, "\x81").value(), L"\u0081") << "an undefined byte keeps its value";
+    bool usedDefault = false;
+    EXPECT_EQ(platform::Encode(1252, L"\u20ac\u4e2d", '#', &usedDefault).value(), "\x80#");
+    EXPECT_TRUE(usedDefault);
+    EXPECT_FALSE(platform::Decode(932, "x").has_value()) << "multi-byte pages other than UTF-8 are not supported";
+}
+
+TEST(CodePageTest, TheAnsiCodePageIsPerThread) {
+    platform::SetThreadAnsiCodePage(1252);
+    EXPECT_EQ(platform::ThreadAnsiCodePage(), 1252);
+    EXPECT_EQ(platform::Decode(platform::kCodePageThreadAnsi, "\xE9").value(), L"\u00e9");
+    int other = 0;
+    std::thread([&other] { other = platform::ThreadAnsiCodePage(); }).join();
+    EXPECT_EQ(other, 65001) << "another thread keeps the process default";
+    platform::SetThreadAnsiCodePage(0);
+    EXPECT_EQ(platform::ThreadAnsiCodePage(), 65001);
+}
+
+}  // namespace

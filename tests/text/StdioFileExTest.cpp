@@ -1,0 +1,158 @@
+// Encoding-aware text file: mark detection and writing, line splitting,
+// long lines, and the 8-bit path with its replacement character.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "text/StdioFileEx.h"
+#include "tests/support/TempDir.h"
+
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+std::vector<std::wstring> ReadAll(const std::filesystem::path& file, bool* unicode = nullptr) {
+    CStdioFileEx in;
+    std::vector<std::wstring> lines;
+    EXPECT_TRUE(in.Open(file.wstring().c_str(), CFile::modeRead | CFile::typeText));
+    if (unicode) *unicode = in.IsUnicode();
+    CString line;
+    while (in.ReadString(line)) lines.push_back(line.str());
+    EXPECT_TRUE(line.IsEmpty()) << "end of file leaves the string empty";
+    return lines;
+}
+
+std::string Utf16(const std::wstring& text) { return platform::ToUtf16Le(text); }
+
+TEST(StdioFileExTest, ReadingSplitsLinesAndDetectsTheMark) {
+    TempDir dir;
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool unicode;
+        std::vector<std::wstring> lines;
+    } rows[] = {
+        {"utf16 with mark", "\xFF\xFE" + Utf16(L"first\r\nsecond\n"), true, {L"first", L"second"}},
+        {"last line without LF", "\xFF\xFE" + Utf16(L"a\nb"), true, {L"a", L"b"}},
+        {"CR CR LF keeps one CR", "\xFF\xFE" + Utf16(L"A\r\r\n"), true, {L"A\r"}},
+        {"empty lines", "\xFF\xFE" + Utf16(L"\n\r\nx\n"), true, {L"", L"", L"x"}},
+        {"surrogate pair joined", "\xFF\xFE" + Utf16(L"\U0001F3B5 note\n"), true, {L"\U0001F3B5 note"}},
+        {"utf16 without mark reads as 8-bit, up to the zero byte", Utf16(L"AB"), false, {L"A"}},
+        {"empty file", "", false, {}},
+        {"one byte", "\xFF", false, {L"\xFF"}},
+        {"mark only", "\xFF\xFE", true, {}},
+        {"8-bit lines", "x\r\ny", false, {L"x", L"y"}},
+    };
+    for (const auto& row : rows) {
+        const auto file = dir / "in.txt";
+        WriteBytes(file, row.bytes);
+        bool unicode = false;
+        platform::SetThreadAnsiCodePage(28591);  // one byte, one character: the rows stay readable
+        const auto lines = ReadAll(file, &unicode);
+        platform::SetThreadAnsiCodePage(0);
+        EXPECT_EQ(unicode, row.unicode) << row.name;
+        EXPECT_EQ(lines, row.lines) << row.name;
+    }
+}
+
+TEST(StdioFileExTest, LinesLongerThanTheBufferComeBackWhole) {
+    TempDir dir;
+    const std::wstring longLine(4095 * 3 + 17, L'\u00e9');
+    const std::wstring edge(4095, L'q');
+    const auto unicodeFile = dir / "long16.txt";
+    WriteBytes(unicodeFile, "\xFF\xFE" + Utf16(longLine + L"\n" + edge + L"\r\nend"));
+    EXPECT_EQ(ReadAll(unicodeFile), (std::vector<std::wstring>{longLine, edge, L"end"}));
+
+    const auto byteFile = dir / "long8.txt";
+    WriteBytes(byteFile, platform::ToUtf8(longLine) + "\n" + platform::ToUtf8(edge));
+    platform::SetThreadAnsiCodePage(65001);
+    EXPECT_EQ(ReadAll(byteFile), (std::vector<std::wstring>{longLine, edge}));
+    platform::SetThreadAnsiCodePage(0);
+}
+
+TEST(StdioFileExTest, WritingUtf16PutsTheMarkOnlyAtPositionZero) {
+    TempDir dir;
+    const auto file = dir / "out.txt";
+    {
+        CStdioFileEx out;
+        ASSERT_TRUE(out.Open(file.wstring().c_str(),
+                             CFile::modeCreate | CFile::modeWrite | CStdioFileEx::modeUtf16Text));
+        out.WriteString(L"one\r\n");
+        out.WriteString(L"\U0001D11E\r\n");
+    }
+    const std::string first = "\xFF\xFE" + Utf16(L"one\r\n\U0001D11E\r\n");
+    EXPECT_EQ(ReadBytes(file), first);
+    {
+        CStdioFileEx out;
+        ASSERT_TRUE(out.Open(file.wstring().c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite |
+                                                         CStdioFileEx::modeUtf16Text));
+        out.SeekToEnd();
+        out.WriteString(L"two\r\n");
+    }
+    EXPECT_EQ(ReadBytes(file), first + Utf16(L"two\r\n"));
+}
+
+TEST(StdioFileExTest, SeekingBackToTheStartSkipsTheMarkAgain) {
+    TempDir dir;
+    const auto file = dir / "seek.txt";
+    WriteBytes(file, "\xFF\xFE" + Utf16(L"alpha\nbeta\n"));
+    CStdioFileEx in;
+    ASSERT_TRUE(in.Open(file.wstring().c_str(), CFile::modeRead));
+    CString line;
+    ASSERT_TRUE(in.ReadString(line));
+    ASSERT_TRUE(in.ReadString(line));
+    EXPECT_EQ(line, L"beta");
+    in.Seek(0, CFile::begin);
+    ASSERT_TRUE(in.ReadString(line));
+    EXPECT_EQ(line, L"alpha");
+}
+
+TEST(StdioFileExTest, EightBitWritingReplacesWhatTheCodePageLacks) {
+    TempDir dir;
+    const auto file = dir / "ansi.txt";
+    platform::SetThreadAnsiCodePage(1252);
+    {
+        CStdioFileEx out;
+        ASSERT_TRUE(out.Open(file.wstring().c_str(), CFile::modeCreate | CFile::modeWrite));
+        out.WriteString(L"caf\u00e9 \u20ac \u4e2d\u6587 \U0001F3B5\r\n");
+        out.WriteString(L"");
+        out.WriteString(std::wstring(5000, L'\u0416').c_str());  // longer than the buffer, all unmappable
+    }
+    EXPECT_EQ(ReadBytes(file), "caf\xE9 \x80 ## #\r\n" + std::string(5000, '#'));
+    const auto lines = ReadAll(file);
+    platform::SetThreadAnsiCodePage(0);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], L"caf\u00e9 \u20ac ## #");
+}
+
+TEST(StdioFileExTest, OpeningAMissingFileFails) {
+    TempDir dir;
+    CStdioFileEx in;
+    CFileException error;
+    EXPECT_FALSE(in.Open((dir / "missing.txt").wstring().c_str(), CFile::modeRead, &error));
+    EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
+}
+
+TEST(SmartPtrArrayTest, FreesOnlyWhatItOwnsAndGrowsForLongText) {
+    wchar_t local[4] = {};
+    CTemplateSmartPtrArray<wchar_t> holder(local);
+    EXPECT_EQ(ConvertMultiByteToWide("abc", holder, 4, 65001), 3);
+    EXPECT_EQ(holder.Get(), local) << "text that fits stays in the caller's buffer";
+    EXPECT_FALSE(holder.IsOwner());
+    EXPECT_EQ(ConvertMultiByteToWide("abcd", holder, 4, 65001), 4);
+    EXPECT_NE(holder.Get(), local);
+    EXPECT_TRUE(holder.IsOwner());
+    EXPECT_STREQ(holder.Get(), L"abcd");
+
+    CTemplateSmartPtrArray<char> bytes;
+    EXPECT_EQ(ConvertWideToMultiByte(L"\u00e9x", bytes, 0, 1252, '#'), 2);
+    EXPECT_STREQ(bytes.Get(), "\xE9x");
+    EXPECT_EQ(ConvertWideToMultiByte(L"\u4e2d", bytes, 0, 1252, '#'), 1);
+    EXPECT_STREQ(bytes.Get(), "#");
+}
+
+}  // namespace
