@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "plugin/Mivo.h"
+#include "text/RegexMatcher.h"
 #include "tests/search/ScriptedSite.h"
 #include "tests/support/LogCapture.h"
 
@@ -173,6 +174,49 @@ TEST_F(AlbumDetailsTest, RowsWithoutALinkAreSkippedWithAWarning) {
     EXPECT_EQ(tracks.back().number, 4);
     EXPECT_EQ(album.trackCount, 4);
     EXPECT_EQ(Own(L"WRN"), std::vector<std::wstring>{L"GetAlbumDetails: TrackExpression not found: " + kUrl});
+}
+
+// The title of a row is what the pattern ">([^<]+)</a>" finds in the row
+// block; the pattern itself, through CRegexMatcher, is the oracle here.
+TEST_F(AlbumDetailsTest, TrackTitleIsWhatTheTitlePatternFindsInTheRow) {
+    const std::string rows[] = {
+        "<a href=\"/s\">Plain</a>",
+        "<span class=\"n\">No link</span><a href=\"/s\">Later link</a>",
+        "<a>>Double bracket</a>",
+        "<a href=\"/s\"></a><a href=\"/t\">Second, first was empty</a>",
+        "<b>bold</b> then <a href=\"/s\">link</a>",
+        "<a href=\"/s\">Two > signs > inside</a>",
+        "<a href=\"/s\">Upper</A>",
+        "<a href=\"/s\">Line\nbreak</a>",
+        "text only, no tags",
+        "<a href=\"/s\">unclosed",
+        "> leading run</a>",
+    };
+    for (const std::string& content : rows) {
+        const std::string block = "<div class=\"albumBlkSong\">" + content + "</div>";
+        // The row block the walk reads: behind the start marker, up to 20 characters past "</div>".
+        const std::string page = Wrap(CoverElement("c.jpg") + GenreElement("Rock") + block +
+                                      "<!-- twenty-two chars -->\n");
+        CString rowBlock;
+        std::string expected;
+        {
+            const std::wstring wpage = W(page);
+            const size_t s = wpage.find(L"<div class=\"albumBlkSong\">");
+            const size_t e = wpage.find(L"</div>", s);
+            rowBlock = CString(wpage.substr(s + 26, e - s));
+        }
+        CRegexMatcher oracle;
+        CString group;
+        const bool found = oracle.FindFirst(rowBlock, L">([^<]+)</a>", true) && oracle.GetMatch(1, group);
+        tracks.clear();
+        ASSERT_EQ(Run(page), 1) << content;
+        ASSERT_EQ(tracks.size(), found ? 1u : 0u) << content;
+        if (found) {
+            CString title = group;
+            title.Trim();
+            EXPECT_EQ(tracks.front().title, title.str()) << content;
+        }
+    }
 }
 
 TEST_F(AlbumDetailsTest, TrackRowsAreReadOnlyBehindTheGenre) {
