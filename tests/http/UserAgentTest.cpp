@@ -101,10 +101,10 @@ TEST(GenerateUserAgentTest, ScriptedDrawsPickPiecesAndNumbers) {
         const int d1 = platform::NextRandom(), d2 = platform::NextRandom();
         SeedSource source(seeds);
         const std::wstring ua = GenerateUserAgent();
-        const std::wstring expectedStart = L"Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 6.1; Trident/4.0; SV1; YPC 3." +
-                                           std::to_wstring(d2 % 3) + L"." + std::to_wstring(d1 % 10) + L"; GTB" +
-                                           std::to_wstring(d2 % 6) + L"." + std::to_wstring(d1 % 10) +
-                                           L"; .NET CLR 1.0." + std::to_wstring(d1);
+        const std::wstring expectedStart =
+            L"Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 6.1; Trident/4.0; SV1; YPC 3." +
+            std::to_wstring(d2 % 3) + L"." + std::to_wstring(d1 % 10) + L"; GTB" + std::to_wstring(d2 % 6) + L"." +
+            std::to_wstring(d1 % 10) + L"; .NET CLR 1.0." + std::to_wstring(d1);
         EXPECT_EQ(ua.substr(0, expectedStart.size()), expectedStart);
         const std::wstring expectedEnd = L"; yie8; yplus 5.0.7)";
         ASSERT_GT(ua.size(), expectedEnd.size());
