@@ -131,7 +131,7 @@ int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoLi
     int trackCounter = 0;
     const std::wstring_view whole(text);
     std::wstring row;
-    while (rest < text.size() && ExtractBetween(kTrackRowStart, kTrackRowEnd, whole.substr(rest), row, false)) {
+    while (rest < text.size() && ExtractBetweenView(kTrackRowStart, kTrackRowEnd, whole.substr(rest), row, false)) {
         if (IsStopRequested())
             return 0;
         const size_t at = text.find(row, rest);

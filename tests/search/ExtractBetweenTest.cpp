@@ -33,10 +33,21 @@ TEST(ExtractBetweenTest, ExtentAndRefusals) {
         CString out = L"untouched";
         EXPECT_EQ(ExtractBetween(CString(r.start), CString(r.end), CString(r.text), out, r.include), r.ok) << r.label;
         EXPECT_EQ(out.str(), r.out) << r.label;
-        std::wstring viewOut = L"untouched";
-        EXPECT_EQ(ExtractBetween(std::wstring_view(r.start), r.end, r.text, viewOut, r.include), r.ok) << r.label;
-        EXPECT_EQ(viewOut, r.out) << r.label;
+        std::wstring wideOut = L"untouched";
+        EXPECT_EQ(ExtractBetween(r.start, r.end, r.text, wideOut, r.include), r.ok) << r.label;
+        EXPECT_EQ(wideOut, r.out) << r.label;
     }
+}
+
+TEST(ExtractBetweenTest, AcceptsEveryKindOfWideText) {
+    const CString text = L"a<b>x</b>yz";
+    std::wstring wide;
+    CString framework;
+    EXPECT_TRUE(ExtractBetween(L"<b>", L"</b>", text, wide, true));
+    EXPECT_TRUE(ExtractBetween(CString(L"<b>"), std::wstring(L"</b>"), text.str(), framework, false));
+    EXPECT_TRUE(ExtractBetween(std::wstring_view(L"<b>"), L"</b>", std::wstring(L"a<b>x</b>yz"), framework, false));
+    EXPECT_EQ(wide, L"<b>x</b>");
+    EXPECT_EQ(framework.str(), L"x</b");
 }
 
 TEST(QueryComponentTest, EncodesEverythingButUnreservedBytes) {
