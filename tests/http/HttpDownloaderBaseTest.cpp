@@ -1,6 +1,7 @@
 // CHttpDownloaderBase against real HTTP servers on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -123,6 +124,21 @@ TEST_F(HttpDownloaderBaseTest, RequestTargetAndPortOnTheWire) {
     EXPECT_EQ(seen[0].Header("Cache-Control"), "no-cache");
     EXPECT_EQ(seen[0].HeaderCount("Accept"), 0u);
     EXPECT_EQ(seen[0].Header("User-Agent"), CHttpDownloaderBase::SESSION_AGENT);
+}
+
+// Without a named proxy no proxy is used, whatever the environment says.
+TEST_F(HttpDownloaderBaseTest, ProxyEnvironmentVariablesAreIgnored) {
+    LoopbackServer server;
+    server.Serve("/direct", "direct");
+    server.Start();
+    const std::string deadProxy = "http://127.0.0.1:" + std::to_string(ClosedPort());
+    const char* names[] = {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"};
+    for (const char* name : names) setenv(name, deadProxy.c_str(), 1);
+    CHttpDownloaderBase downloader("", std::wstring());
+    const bool ok = downloader.Download(server.Address("/direct"));
+    for (const char* name : names) unsetenv(name);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(downloader.m_strData, "direct");
 }
 
 // --- Status and redirects ---------------------------------------------------

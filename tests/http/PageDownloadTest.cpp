@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <regex>
+#include <boost/regex.hpp>
 #include <thread>
 
 #include "http/PageDownload.h"
@@ -152,8 +152,8 @@ TEST_F(PageDownloadTest, SuccessDecodesUtf8CountsAndTellsTheGate) {
     const auto seen = server.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].target, "/page?artist=x");
-    EXPECT_TRUE(std::regex_match(seen[0].Header("User-Agent"),
-                                 std::regex(R"(Mozilla/4\.0 \(compatible; MSIE [678]\.0; Windows NT [56]\.[01].*\))")))
+    EXPECT_TRUE(boost::regex_match(seen[0].Header("User-Agent"),
+                                 boost::regex(R"(Mozilla/4\.0 \(compatible; MSIE [678]\.0; Windows NT [56]\.[01].*\))")))
         << seen[0].Header("User-Agent");
     EXPECT_EQ(seen[0].HeaderCount("Referer"), 0u);
 }
