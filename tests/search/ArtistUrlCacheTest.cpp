@@ -1,0 +1,278 @@
+// Tests of the artist address cache: file layout, exact and nearest reads,
+// failures and their log lines, refused injections, writers in several processes.
+#include "search/ArtistUrlCache.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/CodePage.h"
+#include "platform/IniFile.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+const CString kSourceName(L"mivo");
+const CString kSourceId(L"0123456789abcdef0123456789abcdef");
+
+std::string Show(const CString& text) { return platform::ToUtf8(text.str()); }
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+class ArtistUrlCacheTest : public ::testing::Test {
+protected:
+    TempFolder root;
+    CArtistUrlCache cache{platform::FromUtf8(root.path()), kSourceName, kSourceId};
+    LogCapture log;
+
+    std::string CacheFolder() const { return root.path() + "/mivo/" + Show(kSourceId) + "/"; }
+
+    std::string Lookup(const CString& name, float maxDifference = 1.0f) {
+        CString result;
+        if (!cache.ReadArtistUrl(name, result, maxDifference)) return "<none>";
+        return Show(result);
+    }
+};
+
+TEST(GetLeadingCharTest, ChoosesTheFileCharacter) {
+    struct Case {
+        const wchar_t* name;
+        wchar_t digitReplacement;
+        bool lowerCase;
+        wchar_t expected;  // 0: no cache for this name
+    };
+    const Case cases[] = {
+        {L"Quorin", L'#', false, L'Q'}, {L"quorin", L'#', false, L'Q'}, {L"4 Tops", L'#', false, L'#'},
+        {L"0", L'#', false, L'#'},      {L"9x", L'#', false, L'#'},     {L"Zed", L'#', false, L'Z'},
+        {L"zed", L'#', false, L'Z'},    {L"Quorin", L'#', true, L'q'},  {L"quorin", L'#', true, L'q'},
+        {L"4 Tops", 0, false, L'4'},    {L" Quorin", L'#', false, 0},   {L"Élan", L'#', false, 0},
+        {L"(US)", L'#', false, 0},      {L"", L'#', false, 0},          {L"\tQuorin", L'#', false, 0},
+        {L"ÿ", L'#', false, 0},         {L"@", L'#', false, 0},         {L"[", L'#', false, 0},
+    };
+    for (const Case& c : cases) {
+        wchar_t out = L'?';
+        EXPECT_EQ(GetLeadingChar(c.name, out, c.digitReplacement, c.lowerCase), c.expected != 0) << Show(c.name);
+        EXPECT_EQ(out, c.expected) << Show(c.name);
+    }
+}
+
+TEST_F(ArtistUrlCacheTest, FolderLayoutUnderTheRoot) {
+    for (const std::string& rootText : {root.path(), root.path() + "/"}) {
+        CArtistUrlCache other(platform::FromUtf8(rootText), kSourceName, kSourceId);
+        CString fileName;
+        ASSERT_TRUE(other.GetCacheFileName(L"quorin", fileName)) << rootText;
+        EXPECT_EQ(Show(fileName), CacheFolder() + "Q.ARTISTCACHE") << rootText;
+        EXPECT_TRUE(std::filesystem::is_directory(CacheFolder())) << rootText;
+    }
+}
+
+TEST_F(ArtistUrlCacheTest, DigitsAndLowerCaseChooseTheirFiles) {
+    ASSERT_EQ(cache.WriteArtistUrl(L"182 Velnor", L"www.catalogue.example/182-velnor/albums"), 1);
+    ASSERT_EQ(cache.WriteArtistUrl(L"quorin", L"www.catalogue.example/quorin/albums"), 1);
+    EXPECT_NE(ReadBytes(CacheFolder() + "#.ARTISTCACHE").find("[182 Velnor]"), std::string::npos);
+    EXPECT_NE(ReadBytes(CacheFolder() + "Q.ARTISTCACHE").find("[quorin]"), std::string::npos);
+    EXPECT_EQ(Lookup(L"182 Velnor"), "www.catalogue.example/182-velnor/albums");
+    EXPECT_EQ(Lookup(L"QUORIN"), "www.catalogue.example/quorin/albums") << "case-only difference is an exact hit";
+    EXPECT_EQ(Lookup(L"Quorin", 0.0f), "www.catalogue.example/quorin/albums") << "exact hits need no threshold";
+}
+
+TEST_F(ArtistUrlCacheTest, NamesWithoutLeadingCharacterUseNoCache) {
+    const CString names[] = {L" Quorin", L"Élan", L"(US)", L"", L"Ωmega"};
+    for (const CString& name : names) {
+        log.Clear();
+        CString result;
+        EXPECT_EQ(cache.WriteArtistUrl(name, L"www.x/albums"), 0) << Show(name);
+        EXPECT_EQ(cache.ReadArtistUrl(name, result, 1000.0f), 0) << Show(name);
+        EXPECT_TRUE(result.IsEmpty()) << Show(name);
+        const std::wstring expected = L"GetCacheFileName():GetLeadingChar fails: " + name.str();
+        EXPECT_EQ(log.Texts(L"INF"), (std::vector<std::wstring>{expected, expected})) << Show(name);
+    }
+    // Only the (empty) folders exist: no file was written.
+    EXPECT_TRUE(std::filesystem::is_empty(CacheFolder()));
+}
+
+TEST_F(ArtistUrlCacheTest, NearestNameStrictlyBelowTheThreshold) {
+    ASSERT_EQ(cache.WriteArtistUrl(L"Marastela", L"www.x/marastela/albums"), 1);
+    EXPECT_EQ(Lookup(L"Marastella", 70.0f), "<none>") << "a difference equal to the threshold is not near enough";
+    EXPECT_EQ(Lookup(L"Marastella", 70.5f), "www.x/marastela/albums");
+
+    ASSERT_EQ(cache.WriteArtistUrl(L"Maras tella", L"www.x/maras-tella/albums"), 1);  // 5 away
+    EXPECT_EQ(Lookup(L"Marastella", 1000.0f), "www.x/maras-tella/albums") << "the nearest name wins";
+    EXPECT_EQ(Lookup(L"Zarastella", 1000.0f), "<none>") << "other leading characters live in other files";
+}
+
+TEST_F(ArtistUrlCacheTest, FirstOfEquallyNearNamesWinsAndZeroEndsTheScan) {
+    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin (UK)", L"www.x/uk"), 1);    // 25 away
+    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin (US)", L"www.x/us"), 1);    // 25 away, later
+    EXPECT_EQ(Lookup(L"Quorin", 30.0f), "www.x/uk");
+    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin ", L"www.x/blank"), 1);     // 0 away: not exact, but equal
+    ASSERT_EQ(cache.WriteArtistUrl(L"QUORIN  ", L"www.x/later"), 1);    // 0 away as well, later
+    EXPECT_EQ(Lookup(L"Quorin", 30.0f), "www.x/blank");
+}
+
+TEST_F(ArtistUrlCacheTest, ValuesComeBackCutTo499Characters) {
+    const std::wstring address = L"www.catalogue.example/" + std::wstring(600, L'a');
+    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin", address.c_str()), 1);
+    EXPECT_EQ(Lookup(L"Quorin"), platform::ToUtf8(address.substr(0, 499)));
+    EXPECT_EQ(Lookup(L"Quorinn", 100.0f), platform::ToUtf8(address.substr(0, 499))) << "through the nearest name";
+}
+
+TEST_F(ArtistUrlCacheTest, MissingRootFailsWithTheErrorLineEachTime) {
+    const std::string missing = root.path() + "/missing";
+    CArtistUrlCache broken(platform::FromUtf8(missing), kSourceName, kSourceId);
+    CString result;
+    EXPECT_EQ(broken.ReadArtistUrl(L"Quorin", result, 1000.0f), 0);
+    EXPECT_EQ(broken.WriteArtistUrl(L"Quorin", L"www.x"), 0);
+    EXPECT_EQ(broken.ReadArtistUrl(L"Quorin", result, 1000.0f), 0);
+    const std::vector<std::wstring> errors = log.Texts(L"ERR");
+    ASSERT_EQ(errors.size(), 3u);
+    const std::wstring prefix =
+        L"GetCacheFileName():Can not create directory: " + platform::FromUtf8(missing) + L"/mivo/,  GetLastError():2, ";
+    for (const std::wstring& line : errors) EXPECT_EQ(line.substr(0, prefix.size()), prefix) << platform::ToUtf8(line);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST_F(ArtistUrlCacheTest, InjectionAttemptsAreRefused) {
+    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin", L"www.x/quorin"), 1);
+    const std::string before = ReadBytes(CacheFolder() + "Q.ARTISTCACHE");
+    struct Case {
+        CString name;
+        CString address;
+    };
+    const Case cases[] = {
+        {L"Quorin]\r\n[Qevil", L"www.x/evil"},
+        {L"Qevil\n", L"www.x/evil"},
+        {CString(L"Q\0evil", 6), L"www.x/evil"},
+        {L"Quorin", L"www.x/quorin\r\n[Qevil]\r\nArtistUrl=www.x/evil"},
+        {L"Quorin", L"www.x/quorin\nArtistUrl=www.x/evil"},
+        {L"Quorin", CString(L"www.x\0evil", 10)},
+    };
+    for (const Case& c : cases) {
+        log.Clear();
+        EXPECT_EQ(cache.WriteArtistUrl(c.name, c.address), 0) << Show(c.name) << " / " << Show(c.address);
+        EXPECT_EQ(log.Texts(L"DBG"), (std::vector<std::wstring>{std::wstring(L"WriteArtistUrl to LocalCache fails for: ") + c.name.GetString()}))
+            << Show(c.name);
+    }
+    EXPECT_EQ(ReadBytes(CacheFolder() + "Q.ARTISTCACHE"), before);
+    EXPECT_EQ(Lookup(L"Qevil", 0.5f), "<none>");
+    EXPECT_EQ(Lookup(L"Quorin"), "www.x/quorin");
+
+    // Brackets inside a name are no injection: they round-trip.
+    ASSERT_EQ(cache.WriteArtistUrl(L"Q]uorin [Live]", L"www.x/live"), 1);
+    EXPECT_EQ(Lookup(L"Q]uorin [live]"), "www.x/live");
+}
+
+TEST_F(ArtistUrlCacheTest, SectionNamesInFileOrderBeyondAnyBuffer) {
+    // 400 names of 30 characters: far more than a first 4096-character answer holds.
+    std::vector<CString> written;
+    for (int k = 0; k < 400; ++k) {
+        CString name;
+        name.Format(L"Quorin tribute band number %03d", 399 - k);
+        written.push_back(name);
+        ASSERT_EQ(cache.WriteArtistUrl(name, L"www.x"), 1);
+    }
+    CString fileName;
+    ASSERT_TRUE(cache.GetCacheFileName(L"Q", fileName));
+    std::vector<CString> names{L"stale"};
+    cache.GetSectionNames(fileName, names);
+    EXPECT_EQ(names, written);
+    cache.GetSectionNames(fileName + L".missing", names);
+    EXPECT_TRUE(names.empty());
+}
+
+TEST_F(ArtistUrlCacheTest, AnotherModuleChecksumStartsEmpty) {
+    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin", L"www.x/quorin"), 1);
+    CArtistUrlCache other(platform::FromUtf8(root.path()), kSourceName, L"ffffffffffffffffffffffffffffffff");
+    CString result;
+    EXPECT_EQ(other.ReadArtistUrl(L"Quorin", result, 1000.0f), 0);
+}
+
+// Checks one snapshot of a cache file: complete lines only, every section
+// followed by its key line. Returns the number of sections, or -1 when torn.
+int CountWholeSections(const std::string& bytes) {
+    if (!bytes.empty() && bytes.back() != '\n') return -1;
+    std::istringstream in(bytes);
+    std::string line;
+    int sections = 0;
+    bool expectKey = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (expectKey) {
+            if (line.rfind("ArtistUrl=www.catalogue.example/", 0) != 0) return -1;
+            expectKey = false;
+        } else {
+            if (line.size() < 2 || line.front() != '[' || line.back() != ']') return -1;
+            ++sections;
+            expectKey = true;
+        }
+    }
+    return expectKey ? -1 : sections;
+}
+
+TEST_F(ArtistUrlCacheTest, FourProcessesWritingOneFileLoseNothing) {
+    constexpr int kProcesses = 4;
+    constexpr int kEach = 500;
+    const auto nameOf = [](int process, int k) {
+        CString name;
+        name.Format(L"Quorin %d-%03d", process, k);
+        return name;
+    };
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            // The child writes through its own cache object and leaves without
+            // running the parent's destructors.
+            CArtistUrlCache writer(platform::FromUtf8(root.path()), kSourceName, kSourceId);
+            int failures = 0;
+            for (int k = 0; k < kEach; ++k)
+                if (writer.WriteArtistUrl(nameOf(p, k), L"www.catalogue.example/" + nameOf(p, k) + L"/albums") != 1)
+                    ++failures;
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+
+    // Meanwhile, every snapshot a reader sees is whole and never shrinks.
+    const std::string file = CacheFolder() + "Q.ARTISTCACHE";
+    int seen = 0;
+    int snapshots = 0;
+    bool torn = false;
+    bool shrank = false;
+    for (size_t running = children.size(); running > 0;) {
+        const int count = CountWholeSections(ReadBytes(file));
+        ++snapshots;
+        if (count < 0) torn = true;
+        if (count >= 0 && count < seen) shrank = true;
+        if (count > seen) seen = count;
+        running = 0;
+        for (pid_t pid : children)
+            if (::waitpid(pid, nullptr, WNOHANG) == 0) ++running;
+    }
+    for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
+    EXPECT_FALSE(torn) << "a reader saw a half-written file";
+    EXPECT_FALSE(shrank) << "a write lost entries of another";
+
+    const std::string final = ReadBytes(file);
+    EXPECT_EQ(CountWholeSections(final), kProcesses * kEach) << snapshots << " snapshots";
+    CArtistUrlCache reader(platform::FromUtf8(root.path()), kSourceName, kSourceId);
+    for (int p = 0; p < kProcesses; ++p)
+        for (int k = 0; k < kEach; ++k) {
+            CString result;
+            ASSERT_EQ(reader.ReadArtistUrl(nameOf(p, k), result, 1.0f), 1) << Show(nameOf(p, k));
+            EXPECT_EQ(result, L"www.catalogue.example/" + nameOf(p, k) + L"/albums");
+        }
+}
+
+}  // namespace
