@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/CodePage.h"
+#include "platform/HttpError.h"
 
 namespace platform {
 
@@ -54,6 +55,10 @@ void SleepMilliseconds(uint32_t ms) { std::this_thread::sleep_for(std::chrono::m
 uint32_t GetLastError() { return static_cast<uint32_t>(errno); }
 
 std::wstring SystemErrorText(uint32_t code) {
+    if (IsHttpError(code)) {
+        const char* httpText = HttpErrorText(code);
+        return httpText ? FromUtf8(httpText) + L"\r\n" : std::wstring();
+    }
     char buffer[256];
     const char* text = strerror_r(static_cast<int>(code), buffer, sizeof buffer);
     if (!text || !*text || std::strncmp(text, "Unknown error", 13) == 0) return std::wstring();

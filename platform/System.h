@@ -1,7 +1,7 @@
 // Process-level services: time, ids, error texts, debugger output.
 //
 // Everything here is thread-safe. Error codes are the C library's errno
-// values unless a caller documents another family (the HTTP layer's codes).
+// values, or the HTTP layer's codes (platform/HttpError.h, 12000 to 12199).
 #pragma once
 
 #include <cstdint>

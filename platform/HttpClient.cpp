@@ -1,0 +1,626 @@
+// The HTTP client layer over libcurl: one easy handle per session, driven
+// step by step through a multi handle of the session so that sending,
+// receiving the headers and reading the body are separate calls.
+#include "platform/HttpClient.h"
+
+#include "platform/CodePage.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr long kMaxRedirects = 10;
+// Response headers beyond this size end the transfer as an invalid response.
+constexpr size_t kMaxHeaderBytes = 1024 * 1024;
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+bool IsTokenChar(unsigned char c) {
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
+    return std::string_view("!#$%&'*+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+bool IsToken(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return IsTokenChar(c); });
+}
+
+// A header value may hold visible bytes, blanks, tabs and bytes from 0x80 up.
+bool IsFieldValue(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        return c == '\t' || (c >= 0x20 && c != 0x7F);
+    });
+}
+
+bool IsHostChar(unsigned char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '.' ||
+           c == '_' || c >= 0x80;
+}
+
+bool IsHostName(std::string_view host) {
+    return !host.empty() && std::all_of(host.begin(), host.end(), [](char c) {
+        return IsHostChar(static_cast<unsigned char>(c));
+    });
+}
+
+// "host:port", "[v6]:port" or either with an "http://" prefix; the result is
+// the proxy URL for libcurl, empty when text is not acceptable.
+std::string ProxyUrl(std::string_view text) {
+    constexpr std::string_view prefix = "http://";
+    if (text.size() >= prefix.size() && EqualsNoCaseAscii(text.substr(0, prefix.size()), prefix))
+        text.remove_prefix(prefix.size());
+    if (!text.empty() && text.back() == '/') text.remove_suffix(1);
+    std::string_view host = text;
+    std::string_view port;
+    if (!text.empty() && text.front() == '[') {
+        const size_t close = text.find(']');
+        if (close == std::string_view::npos) return std::string();
+        host = text.substr(1, close - 1);
+        const std::string_view rest = text.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest.front() != ':') return std::string();
+            port = rest.substr(1);
+        }
+        if (host.empty() || !std::all_of(host.begin(), host.end(), [](char c) {
+                return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
+            }))
+            return std::string();
+    } else {
+        const size_t colon = text.find(':');
+        if (colon != std::string_view::npos) {
+            host = text.substr(0, colon);
+            port = text.substr(colon + 1);
+        }
+        if (!IsHostName(host)) return std::string();
+    }
+    if (port.size() > 5 || !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::string();
+    if (!port.empty() && std::stoi(std::string(port)) > 65535) return std::string();
+    return std::string(prefix) + std::string(text);
+}
+
+uint32_t MapCurlError(CURLcode code) {
+    switch (code) {
+        case CURLE_OK: return kHttpErrorNone;
+        case CURLE_OUT_OF_MEMORY: return kHttpErrorOutOfHandles;
+        case CURLE_URL_MALFORMAT: return kHttpErrorInvalidUrl;
+        case CURLE_UNSUPPORTED_PROTOCOL: return kHttpErrorRedirectFailed;
+        case CURLE_TOO_MANY_REDIRECTS: return kHttpErrorRedirectFailed;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY: return kHttpErrorNameNotResolved;
+        case CURLE_COULDNT_CONNECT: return kHttpErrorCannotConnect;
+        case CURLE_OPERATION_TIMEDOUT: return kHttpErrorTimeout;
+        case CURLE_PARTIAL_FILE:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR: return kHttpErrorConnectionError;
+        case CURLE_GOT_NOTHING:
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_HTTP2:
+        case CURLE_BAD_CONTENT_ENCODING:
+        case CURLE_WRITE_ERROR: return kHttpErrorInvalidServerResponse;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE: return kHttpErrorSecureFailure;
+        default: return kHttpErrorInternal;
+    }
+}
+
+// Reads the three-digit code and the reason phrase of "HTTP/x.y CODE REASON".
+void ParseStatusLine(std::string_view line, uint32_t& code, std::string& reason) {
+    code = 0;
+    reason.clear();
+    size_t pos = line.find(' ');
+    if (pos == std::string_view::npos) return;
+    while (pos < line.size() && line[pos] == ' ') ++pos;
+    size_t digits = 0;
+    while (pos + digits < line.size() && digits < 3 && line[pos + digits] >= '0' && line[pos + digits] <= '9') {
+        code = code * 10 + static_cast<uint32_t>(line[pos + digits] - '0');
+        ++digits;
+    }
+    if (digits != 3) {
+        code = 0;
+        return;
+    }
+    pos += digits;
+    if (pos < line.size() && line[pos] == ' ') ++pos;
+    reason.assign(line.substr(std::min(pos, line.size())));
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Session
+
+struct HttpSession::Engine {
+    CURL* easy = nullptr;
+    CURLM* multi = nullptr;
+    std::string agent;
+    std::string proxyUrl;
+    uint32_t openError = kHttpErrorNone;
+    bool requestOpen = false;
+
+    ~Engine() {
+        if (multi) curl_multi_cleanup(multi);
+        if (easy) curl_easy_cleanup(easy);
+    }
+};
+
+HttpSession::HttpSession(std::string_view agent, std::string_view proxy) : m_engine(std::make_unique<Engine>()) {
+    InitCurlOnce();
+    Engine& e = *m_engine;
+    e.agent.assign(agent);
+    if (!IsFieldValue(e.agent)) {
+        e.openError = kHttpErrorInvalidHeader;
+        return;
+    }
+    if (!proxy.empty()) {
+        e.proxyUrl = ProxyUrl(proxy);
+        if (e.proxyUrl.empty()) {
+            e.openError = kHttpErrorInvalidOption;
+            return;
+        }
+    }
+    e.easy = curl_easy_init();
+    e.multi = curl_multi_init();
+    if (!e.easy || !e.multi) {
+        e.openError = kHttpErrorOutOfHandles;
+        return;
+    }
+    CURL* h = e.easy;
+    bool ok = true;
+    auto set = [&](CURLoption option, auto value) { ok = ok && curl_easy_setopt(h, option, value) == CURLE_OK; };
+    set(CURLOPT_NOSIGNAL, 1L);
+    set(CURLOPT_USERAGENT, e.agent.c_str());
+    // An empty proxy string turns proxies off, environment variables included;
+    // an empty no-proxy list sends every host through a named proxy.
+    set(CURLOPT_PROXY, e.proxyUrl.c_str());
+    set(CURLOPT_NOPROXY, "");
+    set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    set(CURLOPT_COOKIEFILE, "");
+    set(CURLOPT_FOLLOWLOCATION, 1L);
+    set(CURLOPT_MAXREDIRS, kMaxRedirects);
+    set(CURLOPT_PROTOCOLS_STR, "http,https");
+    set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    set(CURLOPT_PATH_AS_IS, 1L);
+    if (!ok) e.openError = kHttpErrorInternal;
+}
+
+HttpSession::~HttpSession() = default;
+
+uint32_t HttpSession::OpenError() const { return m_engine->openError; }
+
+std::unique_ptr<HttpConnection> HttpSession::Connect(std::string_view host, int port, uint32_t& error) {
+    error = m_engine->openError;
+    if (error != kHttpErrorNone) return nullptr;
+    if (!IsHostName(host) || port < 0 || port > 65535) {
+        error = kHttpErrorInvalidUrl;
+        return nullptr;
+    }
+    return std::unique_ptr<HttpConnection>(new HttpConnection(*this, std::string(host), port));
+}
+
+// ---------------------------------------------------------------------------
+// Connection
+
+HttpConnection::HttpConnection(HttpSession& session, std::string host, int port)
+    : m_session(session), m_host(std::move(host)), m_port(port) {}
+
+HttpConnection::~HttpConnection() = default;
+
+std::unique_ptr<HttpRequest> HttpConnection::OpenRequest(std::string_view verb, std::string_view target,
+                                                         std::string_view referrer, bool refresh, uint32_t& error) {
+    error = kHttpErrorNone;
+    if (!IsToken(verb) || !IsFieldValue(referrer)) {
+        error = kHttpErrorInvalidHeader;
+        return nullptr;
+    }
+    if (m_session.m_engine->requestOpen) {
+        error = kHttpErrorIncorrectHandleState;
+        return nullptr;
+    }
+    std::string url = "http://" + m_host;
+    if (m_port != 0 && m_port != 80) url += ":" + std::to_string(m_port);
+    std::string path = EncodeRequestTarget(target.substr(0, target.find('#')));
+    if (path.empty() || path.front() != '/') path.insert(path.begin(), '/');
+    url += path;
+    m_session.m_engine->requestOpen = true;
+    return std::unique_ptr<HttpRequest>(
+        new HttpRequest(m_session, std::move(url), std::string(verb), std::string(referrer), refresh));
+}
+
+// ---------------------------------------------------------------------------
+// Request
+
+struct HttpRequest::Transfer {
+    HttpRequest* owner = nullptr;
+    CURL* easy = nullptr;
+    CURLM* multi = nullptr;
+    curl_slist* headerList = nullptr;
+    std::string cookie;
+    bool added = false;          // the easy handle is in the multi handle
+    bool requestSent = false;    // the connection stands, the request went out
+    bool responseStarted = false;// body bytes arrived (the headers are complete)
+    bool headersComplete = false;// the current response's empty line was seen
+    bool done = false;
+    CURLcode result = CURLE_OK;
+    uint32_t ownError = kHttpErrorNone;  // an end decided here (timeout, header flood)
+    size_t headerBytes = 0;
+    std::string pending;         // body bytes received, not yet read
+    size_t pendingOffset = 0;
+    Clock::time_point lastActivity;
+
+    ~Transfer() {
+        if (added) curl_multi_remove_handle(multi, easy);
+        if (easy) {
+            // The handle stays with the session; nothing may point back here.
+            curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
+            curl_easy_setopt(easy, CURLOPT_HEADERDATA, nullptr);
+            curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
+            curl_easy_setopt(easy, CURLOPT_PREREQDATA, nullptr);
+        }
+        if (headerList) curl_slist_free_all(headerList);
+    }
+
+    void Finish(uint32_t error) {
+        ownError = error;
+        done = true;
+        if (added) curl_multi_remove_handle(multi, easy);
+        added = false;
+    }
+
+    static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+        auto* t = static_cast<Transfer*>(user);
+        const size_t n = size * count;
+        t->lastActivity = Clock::now();
+        std::string_view line(data, n);
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+        HttpRequest& r = *t->owner;
+        if (line.size() >= 5 && line.substr(0, 5) == "HTTP/") {
+            // A new response (a redirect, an interim 1xx or the final one).
+            t->headerBytes = 0;
+            t->headersComplete = false;
+            r.m_rawHeaders.clear();
+            ParseStatusLine(line, r.m_statusCode, r.m_reasonPhrase);
+        }
+        // Trailer lines after a chunked body are not part of the headers.
+        if (t->headersComplete) return n;
+        t->headerBytes += n;
+        if (t->headerBytes > kMaxHeaderBytes) return 0;
+        if (line.empty()) t->headersComplete = true;
+        r.m_rawHeaders.append(line);
+        r.m_rawHeaders.append("\r\n");
+        return n;
+    }
+
+    static size_t OnBody(char* data, size_t size, size_t count, void* user) {
+        auto* t = static_cast<Transfer*>(user);
+        const size_t n = size * count;
+        t->lastActivity = Clock::now();
+        t->responseStarted = true;
+        if (t->pendingOffset == t->pending.size()) {
+            t->pending.clear();
+            t->pendingOffset = 0;
+        }
+        t->pending.append(data, n);
+        return n;
+    }
+
+    static int OnRequestReady(void* user, char*, char*, int, int) {
+        auto* t = static_cast<Transfer*>(user);
+        t->requestSent = true;
+        t->lastActivity = Clock::now();
+        return CURL_PREREQFUNC_OK;
+    }
+};
+
+HttpRequest::HttpRequest(HttpSession& session, std::string url, std::string verb, std::string referrer, bool refresh)
+    : m_session(session), m_url(std::move(url)), m_verb(std::move(verb)), m_referrer(std::move(referrer)),
+      m_refresh(refresh) {}
+
+HttpRequest::~HttpRequest() {
+    m_transfer.reset();
+    m_session.m_engine->requestOpen = false;
+}
+
+uint32_t HttpRequest::AddHeader(std::string_view name, std::string_view value) {
+    if (m_transfer) return kHttpErrorIncorrectHandleState;
+    if (!IsToken(name) || !IsFieldValue(value)) return kHttpErrorInvalidHeader;
+    value = TrimBlanks(value);
+    auto same = std::find_if(m_headers.begin(), m_headers.end(),
+                             [&](const auto& header) { return EqualsNoCaseAscii(header.first, name); });
+    if (same != m_headers.end()) m_headers.erase(same);
+    m_headers.emplace_back(std::string(name), std::string(value));
+    return kHttpErrorNone;
+}
+
+uint32_t HttpRequest::SetTimeouts(const HttpTimeouts& timeouts) {
+    if (m_transfer) return kHttpErrorIncorrectHandleState;
+    m_timeouts = timeouts;
+    return kHttpErrorNone;
+}
+
+uint32_t HttpRequest::Send(std::string_view body) {
+    if (m_transfer) return kHttpErrorIncorrectHandleState;
+    HttpSession::Engine& engine = *m_session.m_engine;
+    m_transfer = std::make_unique<Transfer>();
+    Transfer& t = *m_transfer;
+    t.owner = this;
+    t.easy = engine.easy;
+    t.multi = engine.multi;
+
+    auto hasHeader = [&](std::string_view name) {
+        return std::any_of(m_headers.begin(), m_headers.end(),
+                           [&](const auto& header) { return EqualsNoCaseAscii(header.first, name); });
+    };
+    std::vector<std::string> lines;
+    if (!hasHeader("Accept")) lines.emplace_back("Accept:");  // no Accept header unless asked for
+    if (m_refresh && !hasHeader("Pragma")) lines.emplace_back("Pragma: no-cache");
+    if (m_refresh && !hasHeader("Cache-Control")) lines.emplace_back("Cache-Control: no-cache");
+    for (const auto& [name, value] : m_headers) {
+        if (EqualsNoCaseAscii(name, "Cookie")) {
+            // Given to the cookie engine, which sends it in one header with the session's cookies.
+            t.cookie = value;
+            continue;
+        }
+        lines.push_back(value.empty() ? name + ":" : name + ": " + value);
+    }
+    for (const std::string& line : lines) {
+        curl_slist* extended = curl_slist_append(t.headerList, line.c_str());
+        if (!extended) return kHttpErrorOutOfHandles;
+        t.headerList = extended;
+    }
+
+    CURL* h = t.easy;
+    bool ok = true;
+    auto set = [&](CURLoption option, auto value) { ok = ok && curl_easy_setopt(h, option, value) == CURLE_OK; };
+    set(CURLOPT_URL, m_url.c_str());
+    set(CURLOPT_HTTPGET, 1L);
+    set(CURLOPT_CUSTOMREQUEST, m_verb == "GET" ? nullptr : m_verb.c_str());
+    if (!body.empty()) {
+        set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        set(CURLOPT_COPYPOSTFIELDS, std::string(body).c_str());
+    }
+    set(CURLOPT_REFERER, m_referrer.empty() ? nullptr : m_referrer.c_str());
+    set(CURLOPT_COOKIE, t.cookie.empty() ? nullptr : t.cookie.c_str());
+    set(CURLOPT_HTTPHEADER, t.headerList);
+    set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_timeouts.connectMs));
+    set(CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
+    set(CURLOPT_HEADERDATA, &t);
+    set(CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
+    set(CURLOPT_WRITEDATA, &t);
+    set(CURLOPT_PREREQFUNCTION, &Transfer::OnRequestReady);
+    set(CURLOPT_PREREQDATA, &t);
+    if (!ok) return kHttpErrorInternal;
+
+    m_statusCode = 0;
+    m_reasonPhrase.clear();
+    m_rawHeaders.clear();
+    if (curl_multi_add_handle(t.multi, h) != CURLM_OK) return kHttpErrorInternal;
+    t.added = true;
+    t.lastActivity = Clock::now();
+    Pump(Goal::RequestSent);
+    return t.requestSent ? kHttpErrorNone : TransferError();
+}
+
+uint32_t HttpRequest::ReceiveResponse() {
+    if (!m_transfer) return kHttpErrorIncorrectHandleState;
+    Pump(Goal::ResponseStarted);
+    if (!m_transfer->responseStarted) {
+        const uint32_t transferError = TransferError();
+        if (transferError != kHttpErrorNone) return transferError;
+    }
+    return m_statusCode != 0 ? kHttpErrorNone : kHttpErrorInvalidServerResponse;
+}
+
+std::optional<std::string> HttpRequest::HeaderValue(std::string_view name) const {
+    std::string_view rest(m_rawHeaders);
+    bool statusLine = true;
+    while (!rest.empty()) {
+        const size_t end = rest.find("\r\n");
+        const std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 2);
+        if (statusLine) {
+            statusLine = false;
+            continue;
+        }
+        const size_t colon = line.find(':');
+        if (colon != std::string_view::npos && EqualsNoCaseAscii(TrimBlanks(line.substr(0, colon)), name))
+            return std::string(TrimBlanks(line.substr(colon + 1)));
+    }
+    return std::nullopt;
+}
+
+uint32_t HttpRequest::QueryDataAvailable(size_t& available) {
+    available = 0;
+    if (!m_transfer || m_statusCode == 0) return kHttpErrorIncorrectHandleState;
+    Pump(Goal::DataReady);
+    available = m_transfer->pending.size() - m_transfer->pendingOffset;
+    return available > 0 ? kHttpErrorNone : TransferError();
+}
+
+uint32_t HttpRequest::ReadData(char* buffer, size_t size, size_t& read) {
+    read = 0;
+    if (!m_transfer || m_statusCode == 0) return kHttpErrorIncorrectHandleState;
+    Transfer& t = *m_transfer;
+    read = std::min(size, t.pending.size() - t.pendingOffset);
+    std::copy_n(t.pending.data() + t.pendingOffset, read, buffer);
+    t.pendingOffset += read;
+    return kHttpErrorNone;
+}
+
+bool HttpRequest::Reached(Goal goal) const {
+    const Transfer& t = *m_transfer;
+    switch (goal) {
+        case Goal::RequestSent: return t.requestSent || t.done;
+        case Goal::ResponseStarted: return t.responseStarted || t.done;
+        case Goal::DataReady: return t.pending.size() > t.pendingOffset || t.done;
+    }
+    return true;
+}
+
+// Drives the transfer until goal is reached or the transfer has ended.
+// An engine failure or a receive timeout ends the transfer with its own error.
+void HttpRequest::Pump(Goal goal) {
+    Transfer& t = *m_transfer;
+    while (!Reached(goal)) {
+        int running = 0;
+        if (curl_multi_perform(t.multi, &running) != CURLM_OK) {
+            t.Finish(kHttpErrorInternal);
+            break;
+        }
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(t.multi, &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == t.easy) {
+                t.done = true;
+                t.result = message->data.result;
+                curl_multi_remove_handle(t.multi, t.easy);
+                t.added = false;
+            }
+        }
+        if (t.done && t.result == CURLE_WRITE_ERROR && t.headerBytes > kMaxHeaderBytes)
+            t.ownError = kHttpErrorInvalidServerResponse;
+        if (Reached(goal)) break;
+
+        // Silence after the request went out counts against the receive timeout.
+        int waitMs = 1000;
+        if (t.requestSent && m_timeouts.receiveMs != 0) {
+            const auto silent =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t.lastActivity).count();
+            if (silent >= static_cast<long long>(m_timeouts.receiveMs)) {
+                t.Finish(kHttpErrorTimeout);
+                break;
+            }
+            waitMs = static_cast<int>(std::min<long long>(waitMs, m_timeouts.receiveMs - silent));
+        }
+        if (curl_multi_poll(t.multi, nullptr, 0, waitMs, nullptr) != CURLM_OK) {
+            t.Finish(kHttpErrorInternal);
+            break;
+        }
+    }
+}
+
+// The error with which an ended transfer ended (0 for a complete one). A
+// redirect that was refused for its scheme leaves its 3xx response final.
+uint32_t HttpRequest::TransferError() const {
+    const Transfer& t = *m_transfer;
+    if (!t.done) return kHttpErrorNone;
+    if (t.ownError != kHttpErrorNone) return t.ownError;
+    if ((t.result == CURLE_UNSUPPORTED_PROTOCOL || t.result == CURLE_URL_MALFORMAT) && t.requestSent &&
+        m_statusCode >= 300 && m_statusCode <= 399)
+        return kHttpErrorNone;
+    return MapCurlError(t.result);
+}
+
+// ---------------------------------------------------------------------------
+// URLs
+
+std::string EncodeRequestTarget(std::string_view target) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    std::string out;
+    out.reserve(target.size());
+    for (size_t i = 0; i < target.size(); ++i) {
+        const auto c = static_cast<unsigned char>(target[i]);
+        bool escape = c <= 0x20 || c >= 0x7F || std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) !=
+                                                     std::string_view::npos;
+        if (c == '%') escape = !(i + 2 < target.size() && isHex(target[i + 1]) && isHex(target[i + 2]));
+        if (escape) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+uint32_t ExtractUrlHost(std::wstring_view url, std::wstring& host) {
+    host.clear();
+    const size_t separator = url.find(L"://");
+    if (separator == std::wstring_view::npos || separator == 0) return kHttpErrorUnrecognizedScheme;
+    const std::wstring_view scheme = url.substr(0, separator);
+    auto isAlpha = [](wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); };
+    if (!isAlpha(scheme.front()) || !std::all_of(scheme.begin(), scheme.end(), [&](wchar_t c) {
+            return isAlpha(c) || (c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'.';
+        }))
+        return kHttpErrorUnrecognizedScheme;
+
+    std::wstring_view authority = url.substr(separator + 3);
+    authority = authority.substr(0, authority.find_first_of(L"/?#\\"));
+    const size_t at = authority.rfind(L'@');
+    if (at != std::wstring_view::npos) authority.remove_prefix(at + 1);
+    std::wstring_view name = authority;
+    std::wstring_view port;
+    if (!authority.empty() && authority.front() == L'[') {
+        const size_t close = authority.find(L']');
+        if (close == std::wstring_view::npos) return kHttpErrorInvalidUrl;
+        name = authority.substr(0, close + 1);
+        const std::wstring_view rest = authority.substr(close + 1);
+        if (!rest.empty() && rest.front() != L':') return kHttpErrorInvalidUrl;
+        if (!rest.empty()) port = rest.substr(1);
+    } else if (const size_t colon = authority.find(L':'); colon != std::wstring_view::npos) {
+        name = authority.substr(0, colon);
+        port = authority.substr(colon + 1);
+    }
+    if (port.size() > 5 || !std::all_of(port.begin(), port.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+        return kHttpErrorInvalidUrl;
+    unsigned long portNumber = 0;
+    for (wchar_t c : port) portNumber = portNumber * 10 + static_cast<unsigned long>(c - L'0');
+    if (portNumber > 65535) return kHttpErrorInvalidUrl;
+
+    // Decode %XX escapes: a run of escaped bytes is read as UTF-8.
+    auto hexValue = [](wchar_t c) -> int {
+        if (c >= L'0' && c <= L'9') return c - L'0';
+        if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+        if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+        return -1;
+    };
+    std::string bytes;
+    auto flush = [&] {
+        if (bytes.empty()) return;
+        host += FromUtf8(bytes);
+        bytes.clear();
+    };
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == L'%' && i + 2 < name.size() && hexValue(name[i + 1]) >= 0 && hexValue(name[i + 2]) >= 0) {
+            bytes += static_cast<char>(hexValue(name[i + 1]) * 16 + hexValue(name[i + 2]));
+            i += 2;
+            continue;
+        }
+        flush();
+        host += name[i];
+    }
+    flush();
+    return kHttpErrorNone;
+}
+
+}  // namespace platform

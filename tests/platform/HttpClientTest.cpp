@@ -1,0 +1,168 @@
+// The HTTP client layer's pure parts and its refusals: request-target
+// encoding, host extraction, error texts, proxy and header validation.
+// (Transfers over the wire are exercised through the downloader in tests/http.)
+#include <gtest/gtest.h>
+
+#include "platform/CodePage.h"
+#include "platform/HttpClient.h"
+#include "platform/System.h"
+
+namespace {
+
+using namespace platform;
+
+TEST(EncodeRequestTargetTest, Table) {
+    struct Row {
+        std::string_view in;
+        const char* out;
+    } rows[] = {
+        {"/a/b?x=1&y=2", "/a/b?x=1&y=2"},
+        {"/a b", "/a%20b"},
+        {"/\r\n\t", "/%0D%0A%09"},
+        {std::string_view("/nul\0x", 6), "/nul%00x"},
+        {"/\x7F\x80\xFF", "/%7F%80%FF"},
+        {"/\"<>\\^`{|}", "/%22%3C%3E%5C%5E%60%7B%7C%7D"},
+        {"/Bj%C3%B6rk", "/Bj%C3%B6rk"},       // escapes kept
+        {"/100%", "/100%25"},                  // a bare percent sign is escaped
+        {"/%4", "/%254"},
+        {"/%zz", "/%25zz"},
+        {"/a;b=c,d:e@f!$'()*+~-._", "/a;b=c,d:e@f!$'()*+~-._"},
+        {"", ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(EncodeRequestTarget(row.in), row.out) << "input: " << row.in;
+}
+
+TEST(ExtractUrlHostTest, Table) {
+    struct Row {
+        const wchar_t* url;
+        uint32_t error;
+        const wchar_t* host;
+    } rows[] = {
+        {L"http://www.catalogue.example/search?q=x", 0, L"www.catalogue.example"},
+        {L"http://www.catalogue.example", 0, L"www.catalogue.example"},
+        {L"http://www.catalogue.example:8080/x", 0, L"www.catalogue.example"},
+        {L"http://user:pw@host.example/x", 0, L"host.example"},
+        {L"http://host.example?q=a/b", 0, L"host.example"},
+        {L"http://host.example#top", 0, L"host.example"},
+        {L"http://www%2Ecatalogue%2eexample/", 0, L"www.catalogue.example"},
+        {L"http://bj%C3%B6rk.example/", 0, L"bj\u00F6rk.example"},
+        {L"http://100%/", 0, L"100%"},
+        {L"http://[::1]:80/", 0, L"[::1]"},
+        {L"https://secure.example/", 0, L"secure.example"},
+        {L"http:///path", 0, L""},
+        {L"http://host.example:/x", 0, L"host.example"},
+        {L"http://host.example:65536/x", kHttpErrorInvalidUrl, L""},
+        {L"http://host.example:8o/x", kHttpErrorInvalidUrl, L""},
+        {L"://host.example/", kHttpErrorUnrecognizedScheme, L""},
+        {L"ht tp://host.example/", kHttpErrorUnrecognizedScheme, L""},
+        {L"host.example/x?next=http://other.example/", kHttpErrorUnrecognizedScheme, L""},
+        {L"1http://host.example/", kHttpErrorUnrecognizedScheme, L""},
+    };
+    for (const Row& row : rows) {
+        std::wstring host = L"stale";
+        EXPECT_EQ(ExtractUrlHost(row.url, host), row.error) << "url: " << ToUtf8(row.url);
+        EXPECT_EQ(host, row.host) << "url: " << ToUtf8(row.url);
+    }
+}
+
+TEST(HttpErrorTextTest, CodesOfTheHttpRangeHaveTextsEndingInCrLf) {
+    for (uint32_t code : {kHttpErrorTimeout, kHttpErrorCannotConnect, kHttpErrorConnectionError,
+                          kHttpErrorRedirectFailed, kHttpErrorInvalidHeader, kHttpErrorInvalidOption}) {
+        const std::wstring text = SystemErrorText(code);
+        ASSERT_GT(text.size(), 2u) << code;
+        EXPECT_EQ(text.substr(text.size() - 2), L"\r\n") << code;
+        EXPECT_EQ(text.find(L"\r\n"), text.size() - 2) << code;
+    }
+    EXPECT_EQ(SystemErrorText(kHttpErrorTimeout), L"The operation timed out.\r\n");
+    EXPECT_EQ(SystemErrorText(12198), L"");  // inside the range, but no such code
+    EXPECT_FALSE(SystemErrorText(2).empty());  // errno texts are unchanged
+}
+
+TEST(HttpSessionTest, ProxyTextsAreCheckedWhenTheSessionOpens) {
+    struct Row {
+        const char* proxy;
+        uint32_t error;
+    } rows[] = {
+        {"", 0},
+        {"proxy.example:3128", 0},
+        {"proxy.example", 0},
+        {"http://proxy.example:3128/", 0},
+        {"127.0.0.1:8080", 0},
+        {"[::1]:8080", 0},
+        {"proxy.example:3128;other.example:80", kHttpErrorInvalidOption},
+        {"http=proxy.example:3128", kHttpErrorInvalidOption},
+        {"socks5://proxy.example:1080", kHttpErrorInvalidOption},
+        {"proxy.example:99999", kHttpErrorInvalidOption},
+        {"proxy.example:80\r\nX: y", kHttpErrorInvalidOption},
+        {"user@proxy.example:80", kHttpErrorInvalidOption},
+    };
+    for (const Row& row : rows) {
+        HttpSession session("agent", row.proxy);
+        EXPECT_EQ(session.OpenError(), row.error) << "proxy: " << row.proxy;
+        uint32_t error = 0;
+        const auto connection = session.Connect("host.example", 80, error);
+        EXPECT_EQ(error, row.error) << "proxy: " << row.proxy;
+        EXPECT_EQ(connection != nullptr, row.error == 0) << "proxy: " << row.proxy;
+    }
+}
+
+TEST(HttpSessionTest, HostsPortsAndHeadersAreCheckedBeforeAnyTransfer) {
+    HttpSession session("agent", "");
+    struct HostRow {
+        const char* host;
+        int port;
+        uint32_t error;
+    } hosts[] = {
+        {"host.example", 0, 0},       {"127.0.0.1", 65535, 0},     {"xn--bjrk-5qa.example", 80, 0},
+        {"", 80, kHttpErrorInvalidUrl}, {"a b", 80, kHttpErrorInvalidUrl}, {"a/b", 80, kHttpErrorInvalidUrl},
+        {"a@b", 80, kHttpErrorInvalidUrl}, {"a\r\nb", 80, kHttpErrorInvalidUrl}, {"host", -1, kHttpErrorInvalidUrl},
+        {"host", 65536, kHttpErrorInvalidUrl},
+    };
+    for (const HostRow& row : hosts) {
+        uint32_t error = 0;
+        session.Connect(row.host, row.port, error);
+        EXPECT_EQ(error, row.error) << "host: " << row.host << " port " << row.port;
+    }
+
+    uint32_t error = 0;
+    auto connection = session.Connect("host.example", 80, error);
+    ASSERT_TRUE(connection);
+    EXPECT_FALSE(connection->OpenRequest("GE T", "/", "", true, error));
+    EXPECT_EQ(error, kHttpErrorInvalidHeader);
+    EXPECT_FALSE(connection->OpenRequest("GET", "/", "http://x/\r\nY: z", true, error));
+    EXPECT_EQ(error, kHttpErrorInvalidHeader);
+
+    auto request = connection->OpenRequest("GET", "/", "", true, error);
+    ASSERT_TRUE(request);
+    // One request at a time per session.
+    EXPECT_FALSE(connection->OpenRequest("GET", "/", "", true, error));
+    EXPECT_EQ(error, kHttpErrorIncorrectHandleState);
+
+    struct HeaderRow {
+        const char* name;
+        std::string value;
+        uint32_t error;
+    } headers[] = {
+        {"X-Fine", "a value\twith tab and \xC3\xBC", 0},
+        {"X-Empty", "", 0},
+        {"X-Cr", "a\rb", kHttpErrorInvalidHeader},
+        {"X-Lf", "a\nb", kHttpErrorInvalidHeader},
+        {"X-Nul", std::string("a\0b", 3), kHttpErrorInvalidHeader},
+        {"X-Ctl", "a\x01", kHttpErrorInvalidHeader},
+        {"X Space", "v", kHttpErrorInvalidHeader},
+        {"X:Colon", "v", kHttpErrorInvalidHeader},
+        {"", "v", kHttpErrorInvalidHeader},
+        {"X-Lf\n", "v", kHttpErrorInvalidHeader},
+    };
+    for (const HeaderRow& row : headers)
+        EXPECT_EQ(request->AddHeader(row.name, row.value), row.error) << "header: " << row.name;
+
+    // Nothing to read before a response.
+    size_t available = 7;
+    EXPECT_EQ(request->QueryDataAvailable(available), kHttpErrorIncorrectHandleState);
+    EXPECT_EQ(available, 0u);
+    request.reset();
+    EXPECT_TRUE(connection->OpenRequest("GET", "/", "", true, error));
+}
+
+}  // namespace

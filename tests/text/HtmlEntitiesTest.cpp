@@ -1,0 +1,282 @@
+// DecodeHtmlEntities and HtmlEntityTable: the table checked row by row against
+// one written here from the character blocks, every entry decoded, the
+// escaped-ampersand and numeric cases, references left in place with their
+// messages, and a comparison with a plain search-from-the-start decoder on
+// generated texts.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "tests/text/LogCapture.h"
+#include "text/HtmlEntities.h"
+
+using testsupport::LogCapture;
+
+namespace {
+
+using EntityRow = std::pair<std::string, int>;
+
+void AddRun(std::vector<EntityRow>& rows, const char* names, int firstValue) {
+    std::istringstream words(names);
+    std::string name;
+    int value = firstValue;
+    while (words >> name) rows.emplace_back(name, value++);
+}
+
+// The expected table: HTML 4.01's references plus "apos", in the order the
+// decoder uses, with "nbsp" as a plain blank. Runs of consecutive code points
+// are given by their first value.
+std::vector<EntityRow> ExpectedTable() {
+    std::vector<EntityRow> rows = {{"nbsp", 32}, {"quot", 34}, {"apos", 39}, {"lt", 60}, {"gt", 62}};
+    AddRun(rows,
+           "iexcl cent pound curren yen brvbar sect uml copy ordf laquo not shy reg macr deg plusmn sup2 sup3 "
+           "acute micro para middot cedil sup1 ordm raquo frac14 frac12 frac34 iquest Agrave Aacute Acirc Atilde "
+           "Auml Aring AElig Ccedil Egrave Eacute Ecirc Euml Igrave Iacute Icirc Iuml ETH Ntilde Ograve Oacute "
+           "Ocirc Otilde Ouml times Oslash Ugrave Uacute Ucirc Uuml Yacute THORN szlig agrave aacute acirc atilde "
+           "auml aring aelig ccedil egrave eacute ecirc euml igrave iacute icirc iuml eth ntilde ograve oacute "
+           "ocirc otilde ouml divide oslash ugrave uacute ucirc uuml yacute thorn yuml",
+           0xA1);
+    const std::vector<EntityRow> latinExtended = {{"OElig", 0x152}, {"oelig", 0x153}, {"Scaron", 0x160},
+                                                  {"scaron", 0x161}, {"Yuml", 0x178},  {"fnof", 0x192},
+                                                  {"circ", 0x2C6},   {"tilde", 0x2DC}};
+    rows.insert(rows.end(), latinExtended.begin(), latinExtended.end());
+    AddRun(rows, "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota Kappa Lambda Mu Nu Xi Omicron Pi Rho", 0x391);
+    AddRun(rows, "Sigma Tau Upsilon Phi Chi Psi Omega", 0x3A3);
+    AddRun(rows,
+           "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron pi rho sigmaf sigma "
+           "tau upsilon phi chi psi omega",
+           0x3B1);
+    const std::vector<EntityRow> symbols = {
+        {"thetasym", 0x3D1}, {"upsih", 0x3D2},   {"piv", 0x3D6},     {"ensp", 0x2002},    {"emsp", 0x2003},
+        {"thinsp", 0x2009},  {"zwnj", 0x200C},   {"zwj", 0x200D},    {"lrm", 0x200E},     {"rlm", 0x200F},
+        {"ndash", 0x2013},   {"mdash", 0x2014},  {"lsquo", 0x2018},  {"rsquo", 0x2019},   {"sbquo", 0x201A},
+        {"ldquo", 0x201C},   {"rdquo", 0x201D},  {"bdquo", 0x201E},  {"dagger", 0x2020},  {"Dagger", 0x2021},
+        {"bull", 0x2022},    {"hellip", 0x2026}, {"permil", 0x2030}, {"prime", 0x2032},   {"Prime", 0x2033},
+        {"lsaquo", 0x2039},  {"rsaquo", 0x203A}, {"oline", 0x203E},  {"frasl", 0x2044},   {"euro", 0x20AC},
+        {"image", 0x2111},   {"weierp", 0x2118}, {"real", 0x211C},   {"trade", 0x2122},   {"alefsym", 0x2135},
+        {"larr", 0x2190},    {"uarr", 0x2191},   {"rarr", 0x2192},   {"darr", 0x2193},    {"harr", 0x2194},
+        {"crarr", 0x21B5},   {"lArr", 0x21D0},   {"uArr", 0x21D1},   {"rArr", 0x21D2},    {"dArr", 0x21D3},
+        {"hArr", 0x21D4},    {"forall", 0x2200}, {"part", 0x2202},   {"exist", 0x2203},   {"empty", 0x2205},
+        {"nabla", 0x2207},   {"isin", 0x2208},   {"notin", 0x2209},  {"ni", 0x220B},      {"prod", 0x220F},
+        {"sum", 0x2211},     {"minus", 0x2212},  {"lowast", 0x2217}, {"radic", 0x221A},   {"prop", 0x221D},
+        {"infin", 0x221E},   {"ang", 0x2220},    {"and", 0x2227},    {"or", 0x2228},      {"cap", 0x2229},
+        {"cup", 0x222A},     {"int", 0x222B},    {"there4", 0x2234}, {"sim", 0x223C},     {"cong", 0x2245},
+        {"asymp", 0x2248},   {"ne", 0x2260},     {"equiv", 0x2261},  {"le", 0x2264},      {"ge", 0x2265},
+        {"sub", 0x2282},     {"sup", 0x2283},    {"nsub", 0x2284},   {"sube", 0x2286},    {"supe", 0x2287},
+        {"oplus", 0x2295},   {"otimes", 0x2297}, {"perp", 0x22A5},   {"sdot", 0x22C5},    {"lceil", 0x2308},
+        {"rceil", 0x2309},   {"lfloor", 0x230A}, {"rfloor", 0x230B}, {"lang", 0x2329},    {"rang", 0x232A},
+        {"loz", 0x25CA},     {"spades", 0x2660}, {"clubs", 0x2663},  {"hearts", 0x2665},  {"diams", 0x2666},
+        {"amp", 0x26}};
+    rows.insert(rows.end(), symbols.begin(), symbols.end());
+    return rows;
+}
+
+std::wstring Decoded(std::wstring text) {
+    CString value(text);
+    DecodeHtmlEntities(value);
+    return value.str();
+}
+
+std::vector<std::wstring> ErrorMessages(const LogCapture& log) {
+    std::vector<std::wstring> messages;
+    for (const auto& line : log.Lines())
+        if (line.label == L"ERR") messages.push_back(line.message);
+    return messages;
+}
+
+std::wstring BadCodeMessage(const std::wstring& reference, long long value, const std::wstring& whole) {
+    return L"Bad &#nnn; code: \"" + reference + L"\" => " + std::to_wstring(value) + L" ; string is:\n\t\"" + whole +
+           L"\"";
+}
+
+TEST(HtmlEntityTableTest, EveryRowMatchesTheIndependentTable) {
+    const std::vector<EntityRow> expected = ExpectedTable();
+    ASSERT_EQ(expected.size(), 253u) << "the table written here is incomplete";
+    ASSERT_EQ(HtmlEntityCount, 253u);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const HtmlEntity& entry = HtmlEntityTable[i];
+        ASSERT_NE(entry.name, nullptr) << "row " << i << " (" << expected[i].first << ") ends the table early";
+        EXPECT_EQ(std::string(entry.name), "&" + expected[i].first + ";") << "row " << i;
+        EXPECT_EQ(entry.value, expected[i].second) << "row " << i << " " << expected[i].first;
+    }
+    EXPECT_EQ(HtmlEntityTable[253].name, nullptr) << "the table must end with a null name";
+}
+
+TEST(HtmlEntityTableTest, EveryEntryDecodesWhereverItStands) {
+    LogCapture log;
+    for (const EntityRow& row : ExpectedTable()) {
+        const std::wstring name = L"&" + platform::FromUtf8(row.first) + L";";
+        const std::wstring value(1, static_cast<wchar_t>(row.second));
+        EXPECT_EQ(Decoded(name), value) << row.first;
+        EXPECT_EQ(Decoded(L"x" + name + L"y" + name), L"x" + value + L"y" + value) << row.first;
+        // Without its ";" a reference is plain text.
+        EXPECT_EQ(Decoded(L"&" + platform::FromUtf8(row.first) + L" "), L"&" + platform::FromUtf8(row.first) + L" ")
+            << row.first;
+    }
+    EXPECT_TRUE(log.Lines().empty());
+}
+
+struct DecodeRow {
+    const char* name;
+    std::wstring input;
+    std::wstring expected;
+};
+
+TEST(DecodeHtmlEntitiesTest, NamedAndNumericReferences) {
+    const DecodeRow rows[] = {
+        {"nbsp is a plain blank", L"a&nbsp;b", L"a b"},
+        {"escaped named reference stays escaped", L"&amp;lt;", L"&lt;"},
+        {"escaped amp decodes once", L"&amp;amp;", L"&amp;"},
+        {"escaped numeric reference decodes", L"&amp;#65;", L"A"},
+        {"numeric amp does not make a named reference", L"&#38;lt;", L"&lt;"},
+        {"numeric amp makes a numeric reference", L"&#38;#65;", L"A"},
+        {"upper-case AMP is not a reference", L"&AMP; &Amp;", L"&AMP; &Amp;"},
+        {"case tells Auml from auml", L"&Auml;&auml;", L"\u00C4\u00E4"},
+        {"unknown name", L"&bogus; &nbsp", L"&bogus; &nbsp"},
+        {"named reference without semicolon", L"&lt &gt", L"&lt &gt"},
+        {"numeric reference without semicolon", L"&#65 &#66", L"&#65 &#66"},
+        {"leading zero", L"&#065;", L"A"},
+        {"many leading zeros", L"&#00000000000000000065;", L"A"},
+        {"hexadecimal form is not decoded", L"&#x41;", L"&#x41;"},
+        {"no digits", L"&#;", L"&#;"},
+        {"sign is not a digit", L"&#+65;&#-65;", L"&#+65;&#-65;"},
+        {"other digits are not digits", L"&#\u0661;&#\uFF11;", L"&#\u0661;&#\uFF11;"},
+        {"largest value", L"&#65535;", L"\uFFFF"},
+        {"surrogate value inserted as it is", L"&#55296;", std::wstring(1, static_cast<wchar_t>(0xD800))},
+        {"replacement completes a reference before it", L"&&#35;38;", L"&"},
+        {"digit completes a reference", L"&#1&#50;;", std::wstring(1, static_cast<wchar_t>(12))},
+        {"semicolon completes a reference", L"&#65&#59;", L"A"},
+        {"chain of uncovered ampersands", L"&#38;#38;#38;#38;#66;", L"B"},
+        {"named pass uncovers a numeric reference", L"&amp;&#35;65;", L"A"},
+        {"adjacent references", L"&lt;&#60;&gt;&#62;", L"<<>>"},
+        {"lone ampersands and hashes", L"& # &# ;&;#;", L"& # &# ;&;#;"},
+        {"text without references", L"plain text", L"plain text"},
+    };
+    LogCapture log;
+    for (const DecodeRow& row : rows) EXPECT_EQ(Decoded(row.input), row.expected) << row.name;
+    EXPECT_TRUE(log.Lines().empty()) << "no row may write a message";
+}
+
+TEST(DecodeHtmlEntitiesTest, OutOfRangeReferencesStayAndAreReportedOnce) {
+    LogCapture log;
+    const std::wstring input = L"a&#0;b&#65536;c&#65;";
+    EXPECT_EQ(Decoded(input), L"a&#0;b&#65536;cA");
+    const std::vector<std::wstring> expected = {BadCodeMessage(L"&#0;", 0, input),
+                                                BadCodeMessage(L"&#65536;", 65536, input)};
+    EXPECT_EQ(ErrorMessages(log), expected);
+    EXPECT_EQ(log.Lines().size(), 2u);
+}
+
+TEST(DecodeHtmlEntitiesTest, EachOccurrenceOfABadReferenceIsReported) {
+    LogCapture log;
+    EXPECT_EQ(Decoded(L"&#0;&#00;&#0;"), L"&#0;&#00;&#0;");
+    EXPECT_EQ(ErrorMessages(log).size(), 3u);
+}
+
+TEST(DecodeHtmlEntitiesTest, TooManyDigitsGiveTheLargestValue) {
+    LogCapture log;
+    EXPECT_EQ(Decoded(L"&#99999999999999999999;"), L"&#99999999999999999999;");
+    ASSERT_EQ(ErrorMessages(log).size(), 1u);
+    EXPECT_EQ(ErrorMessages(log)[0], BadCodeMessage(L"&#99999999999999999999;", INT_MAX, L"&#99999999999999999999;"));
+}
+
+TEST(DecodeHtmlEntitiesTest, ReportQuotesTheTextWithEveryCopyOfADecodedReferenceReplaced) {
+    LogCapture log;
+    EXPECT_EQ(Decoded(L"&#65;&#0;&#65;&#66;"), L"A&#0;AB");
+    const std::vector<std::wstring> expected = {BadCodeMessage(L"&#0;", 0, L"A&#0;A&#66;")};
+    EXPECT_EQ(ErrorMessages(log), expected);
+}
+
+TEST(DecodeHtmlEntitiesTest, EmptyTextIsReportedByTheSearch) {
+    LogCapture log;
+    EXPECT_EQ(Decoded(L""), L"");
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_EQ(log.Lines()[0].label, L"WRN");
+    EXPECT_EQ(log.Lines()[0].message, L"Input string is empty");
+}
+
+TEST(DecodeHtmlEntitiesTest, LongChainsDecodeToTheEnd) {
+    // Each "&#38;" uncovers the next; the last one uncovers "&#67;".
+    std::wstring chain = L"&#38;";
+    for (int i = 0; i < 20000; ++i) chain += L"#38;";
+    chain += L"#67;";
+    EXPECT_EQ(Decoded(chain), L"C");
+    // A run of digits far too long for any number, closed many times over.
+    std::wstring digits = L"&#" + std::wstring(100000, L'7') + std::wstring(1000, L';');
+    LogCapture log;
+    EXPECT_EQ(Decoded(digits), digits);
+    EXPECT_EQ(ErrorMessages(log).size(), 1u);
+}
+
+// The decoder as written out plainly: every table entry replaced over the
+// whole text in turn; then the numeric reference searched again after each
+// replacement, which replaces every copy of the reference found, and the
+// search moved past a reference that stays.
+struct PlainResult {
+    std::wstring text;
+    std::vector<std::wstring> messages;
+};
+
+PlainResult PlainDecode(const std::wstring& input, const std::vector<EntityRow>& table) {
+    CString text(input);
+    for (const EntityRow& row : table)
+        text.Replace((L"&" + platform::FromUtf8(row.first) + L";").c_str(),
+                     std::wstring(1, static_cast<wchar_t>(row.second)).c_str());
+    PlainResult result;
+    std::wstring& t = text.str();
+    static const std::wregex numeric(L"&#([0-9]+);");
+    size_t from = 0;
+    for (;;) {
+        std::wsmatch match;
+        if (!std::regex_search(t.cbegin() + static_cast<std::ptrdiff_t>(from), t.cend(), match, numeric)) break;
+        const std::wstring reference = match.str(0);
+        long long value = 0;
+        for (wchar_t digit : match.str(1)) value = std::min<long long>(value * 10 + (digit - L'0'), INT_MAX);
+        if (value >= 1 && value <= 65535) {
+            text.Replace(reference.c_str(), std::wstring(1, static_cast<wchar_t>(value)).c_str());
+        } else {
+            // Messages travel as 8-bit text in the thread's ANSI page.
+            const std::wstring message = BadCodeMessage(reference, value, t);
+            result.messages.push_back(*platform::Decode(0, *platform::Encode(0, message)));
+            from = static_cast<size_t>(match[0].second - t.cbegin());
+        }
+    }
+    result.text = t;
+    return result;
+}
+
+TEST(DecodeHtmlEntitiesTest, AgreesWithThePlainDecoderOnGeneratedTexts) {
+    // Pieces that combine into references, escaped references, bad references
+    // and replacements that complete references in front of them.
+    const std::vector<std::wstring> pieces = {
+        L"&",     L"#",     L";",      L"3",      L"5",     L"8",      L"0",     L"x",      L"&#",
+        L"&#3",   L"8;",    L"&#38;",  L"&#35;",  L"&#59;", L"&#48;",  L"&#0;",  L"&#65;",  L"&#065;",
+        L"&#65536;", L"&amp;", L"&lt;", L"&nbsp;", L"amp;", L"lt;",    L"&#1",   L"&#50;",  L"6",
+        L"&#5",   L"9;",    L"&#3",    L"5;",
+    };
+    const std::vector<EntityRow> table = ExpectedTable();
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
+    std::uniform_int_distribution<int> count(1, 24);
+    LogCapture log;
+    for (int round = 0; round < 4000; ++round) {
+        std::wstring input;
+        for (int n = count(random); n > 0; --n) input += pieces[pick(random)];
+        const PlainResult plain = PlainDecode(input, table);
+        log.Clear();
+        const std::wstring decoded = Decoded(input);
+        ASSERT_EQ(decoded, plain.text) << "input " << platform::ToUtf8(input);
+        ASSERT_EQ(ErrorMessages(log), plain.messages) << "input " << platform::ToUtf8(input);
+        ASSERT_LE(decoded.size(), input.size());
+    }
+}
+
+}  // namespace
