@@ -44,6 +44,12 @@ bool PluginModule::Load(const std::string& path, std::string& error) {
     return true;
 }
 
+std::string PluginModule::LoadedFile() const {
+    Dl_info info{};
+    if (!entry_ || !dladdr(reinterpret_cast<void*>(entry_), &info) || !info.dli_fname) return {};
+    return info.dli_fname;
+}
+
 CBasicTagsDllInterface* PluginModule::CreateInterface() const { return entry_ ? entry_() : nullptr; }
 
 void PluginModule::Close() {

@@ -30,6 +30,10 @@ public:
     // nothing is loaded or the export answered null.
     CBasicTagsDllInterface* CreateInterface() const;
 
+    // The file the loader actually opened (it may have searched for path), or
+    // "" when nothing is loaded.
+    std::string LoadedFile() const;
+
     // Unloads the library now (also done by the destructor).
     void Close();
 

@@ -67,6 +67,9 @@ int Run(const Options& options) {
     SessionSettings settings;
     if (!PrepareSettings(options, settings)) return kExitFailure;
 
+    if (options.parentLog && !options.logFolder)
+        Error("--parent-log has no effect without --log-dir: the plug-in writes no trace log");
+
     InstallStopHandlers();
     const std::string pluginPath = options.pluginPath.empty() ? DefaultPluginPath() : options.pluginPath;
     PluginModule module;
@@ -90,7 +93,8 @@ int Run(const Options& options) {
         std::vector<std::string> warnings;
         PluginSession session(object, &callbacks, settings, warnings);
         for (const std::string& warning : warnings) Error(warning);
-        result = RunCommand(options, session.Plugin(), pluginPath, StopRequested);
+        const std::string loadedFile = module.LoadedFile();
+        result = RunCommand(options, session.Plugin(), loadedFile.empty() ? pluginPath : loadedFile, StopRequested);
         session.Close();
     } catch (const std::exception& failure) {
         Error(std::string("the plug-in failed: ") + failure.what());

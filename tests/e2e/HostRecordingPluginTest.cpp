@@ -5,6 +5,7 @@
 // the --delay gap between two contacts of one host.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <pty.h>
 
 #include <filesystem>
 #include <sstream>
@@ -173,6 +174,33 @@ TEST_F(HostWithRecordingPlugin, HumanOutputKeepsControlCharactersOffTheTerminal)
     EXPECT_EQ(run.out.find('\a'), std::string::npos);
     EXPECT_NE(run.out.find("Cover   http://fake.example/cover/7.jpg"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Statistics: 1 downloads"), std::string::npos) << run.out;
+}
+
+TEST_F(HostWithRecordingPlugin, ReportsProgressOnATerminalOnly) {
+    std::vector<std::string> args{MIVO_HOST_PATH, "--plugin", MIVO_RECORDING_PLUGIN_PATH, "--delay", "0", "albums", "Korva"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    std::string seen;
+    char buffer[1024];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) seen.append(buffer, static_cast<size_t>(n));
+    close(terminal);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << seen;
+    EXPECT_NE(seen.find("mivo: contacting fake.example"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("mivo: 4 pages fetched"), std::string::npos) << seen;
+
+    const ProcessResult piped = Mivo({"--delay", "0", "albums", "Korva"});
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.err, "") << "no progress lines when stderr is no terminal";
 }
 
 TEST_F(HostWithRecordingPlugin, InfoReadsTheMarkerOfTheLoadedLibrary) {
