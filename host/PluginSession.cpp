@@ -1,6 +1,9 @@
 // The calling order of one plug-in session.
 #include "host/PluginSession.h"
 
+#include <memory>
+#include <utility>
+
 #include "host/WideText.h"
 
 namespace mivo_host {
@@ -27,13 +30,20 @@ PluginSession::PluginSession(CBasicTagsDllInterface* object, CBasicTagsHostInter
     SetProperty(*object_, L"LocalCacheFolder", settings.cacheFolder, warnings);
 }
 
-PluginSession::~PluginSession() { Close(); }
+PluginSession::~PluginSession() {
+    // Also reached while an exception from the plug-in unwinds the stack: a
+    // second one from the merge must not end the program.
+    try {
+        Close();
+    } catch (...) {
+    }
+}
 
 void PluginSession::Close() {
     if (!object_) return;
-    object_->CallMethod(CString(L"CloseAndMergeLog"), nullptr);
-    delete object_;
-    object_ = nullptr;
+    // The object is destroyed even when the merge throws.
+    const std::unique_ptr<CBasicTagsDllInterface> object(std::exchange(object_, nullptr));
+    object->CallMethod(CString(L"CloseAndMergeLog"), nullptr);
 }
 
 }  // namespace mivo_host

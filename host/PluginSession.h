@@ -37,8 +37,8 @@ public:
     // The interface object, for the operation; valid until Close.
     CBasicTagsDllInterface& Plugin() { return *object_; }
 
-    // Merges the run's trace log into the parent log and destroys the object.
-    // Safe to call twice.
+    // Merges the run's trace log into the parent log and destroys the object
+    // (also when the merge throws; the exception then passes on). Safe to call twice.
     void Close();
 
 private:
