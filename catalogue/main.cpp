@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -32,7 +33,7 @@ namespace {
 struct Options {
     int port = 8080;
     std::string bind = "127.0.0.1";
-    std::string dataFile = MIVO_CATALOGUE_DEFAULT_DATA;
+    std::string dataFile;  // empty: DefaultDataFile()
     int pageSize = 10;
     bool verbose = false;
 };
@@ -41,11 +42,27 @@ void PrintUsage(std::ostream& out) {
     out << "usage: mivo-catalogue [options]\n"
            "  --port N         port to listen on (default 8080; 0 picks a free one)\n"
            "  --bind ADDR      address to listen on (default 127.0.0.1)\n"
-           "  --data FILE      catalogue data file (default " MIVO_CATALOGUE_DEFAULT_DATA ")\n"
+           "  --data FILE      catalogue data file (default: the source tree's catalogue/data/catalogue.json,\n"
+           "                   else ../share/mivo/catalogue.json beside the program)\n"
            "  --page-size N    album list entries per page (default 10)\n"
            "  --verbose        one line per request on stderr\n"
            "  --help\n"
            "The listening port is printed on stdout.\n";
+}
+
+// The data file of the source tree the program was built from, else the one
+// an installation puts beside it (<prefix>/share/mivo/catalogue.json).
+std::string DefaultDataFile() {
+    std::error_code ec;
+    if (std::filesystem::exists(MIVO_CATALOGUE_DEFAULT_DATA, ec))
+        return MIVO_CATALOGUE_DEFAULT_DATA;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        std::filesystem::path installed = exe.parent_path().parent_path() / "share" / "mivo" / "catalogue.json";
+        if (std::filesystem::exists(installed, ec))
+            return installed.string();
+    }
+    return MIVO_CATALOGUE_DEFAULT_DATA;
 }
 
 bool ParseInt(const char* text, int low, int high, int& out) {
@@ -105,6 +122,8 @@ int main(int argc, char** argv) {
     Options options;
     if (int status = ParseOptions(argc, argv, options))
         return status;
+    if (options.dataFile.empty())
+        options.dataFile = DefaultDataFile();
 
     std::optional<catalogue::Catalogue> data;
     try {

@@ -231,8 +231,12 @@ bool CHttpDownloaderBase::DownloadData() {
 
     m_dwBytesReceived = 0;
     std::string stream;
-    // A body announced beyond the cap is refused before any of it is read.
-    if (m_dwContentLength > MAX_BODY_BYTES) {
+    // A body announced beyond the cap is refused before any of it is read;
+    // an announced length within it is reserved at once.
+    try {
+        if (m_dwContentLength > MAX_BODY_BYTES) throw std::bad_alloc();
+        stream.reserve(m_dwContentLength);
+    } catch (const std::bad_alloc&) {
         LogPrintf(TRACE_WARNING, L"HttpDownloader::DownloadData OUT OF MEMORY");
         return false;
     }
@@ -247,29 +251,30 @@ bool CHttpDownloaderBase::DownloadData() {
         }
         if (available == 0) break;
 
-        // The cap keeps a hostile or broken server from exhausting memory.
-        std::vector<char> buffer;
+        // Each chunk is read straight onto the end of the body. The cap keeps
+        // a hostile or broken server from exhausting memory.
+        const size_t before = stream.size();
         try {
             if (available > MAX_BODY_BYTES - m_dwBytesReceived) throw std::bad_alloc();
-            buffer.assign(available + 1, '\0');
+            stream.resize(before + available);
         } catch (const std::bad_alloc&) {
             LogPrintf(TRACE_WARNING, L"HttpDownloader::DownloadData OUT OF MEMORY");
             return false;
         }
         size_t read = 0;
-        if (m_hRequest->ReadData(buffer.data(), available, read) != 0 || read < available) {
+        char* chunk = stream.data() + before;
+        if (m_hRequest->ReadData(chunk, available, read) != 0 || read < available) {
             LogPrintf(TRACE_WARNING, L"HttpDownloader::DownloadData WinHttpReadData");
             return false;
         }
         if (toFile) {
             try {
-                file.Write(buffer.data(), static_cast<unsigned>(available));
+                file.Write(chunk, static_cast<unsigned>(available));
             } catch (const CFileException&) {
                 LogPrintf(TRACE_WARNING, L"HttpDownloader::DownloadData write to file");
                 return false;
             }
         }
-        stream.append(buffer.data(), available);
         m_dwBytesReceived += static_cast<uint32_t>(available);
         if (m_pProgress) m_pProgress->OnProgress(m_dwBytesReceived, m_dwContentLength);
         if (m_bCancel) return false;

@@ -113,14 +113,16 @@ bool IsCodePageSupported(int codePage) {
 }
 
 std::wstring FromUtf8(std::string_view bytes) {
-    std::wstring out;
-    out.reserve(bytes.size());
+    // Never more characters than bytes: write into a buffer of that size and
+    // cut it to length at the end (pages of 100 KB decode in one pass).
+    std::wstring out(bytes.size(), L'\0');
+    wchar_t* o = out.data();
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t n = bytes.size();
     size_t i = 0;
     while (i < n) {
         const unsigned char b = s[i];
-        if (b < 0x80) { out += static_cast<wchar_t>(b); ++i; continue; }
+        if (b < 0x80) { *o++ = static_cast<wchar_t>(b); ++i; continue; }
         int need = 0;
         uint32_t cp = 0;
         unsigned char lo = 0x80, hi = 0xBF;  // bounds of the second byte
@@ -133,7 +135,7 @@ std::wstring FromUtf8(std::string_view bytes) {
             need = 3; cp = b & 0x07;
             if (b == 0xF0) lo = 0x90;
             if (b == 0xF4) hi = 0x8F;
-        } else { out += kReplacement; ++i; continue; }
+        } else { *o++ = kReplacement; ++i; continue; }
         size_t j = i + 1;
         int got = 0;
         while (got < need && j < n) {
@@ -144,10 +146,11 @@ std::wstring FromUtf8(std::string_view bytes) {
             ++j;
             ++got;
         }
-        if (got == need) out += static_cast<wchar_t>(cp);
-        else out += kReplacement;  // the maximal invalid subpart becomes one U+FFFD
+        if (got == need) *o++ = static_cast<wchar_t>(cp);
+        else *o++ = kReplacement;  // the maximal invalid subpart becomes one U+FFFD
         i = j;
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 

@@ -19,6 +19,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr long kMaxRedirects = 10;
+constexpr long kReceiveBufferBytes = 128 * 1024;
 // Response headers beyond this size end the transfer as an invalid response.
 constexpr size_t kMaxHeaderBytes = 1024 * 1024;
 
@@ -210,6 +211,8 @@ HttpSession::HttpSession(std::string_view agent, std::string_view proxy) : m_eng
     set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     set(CURLOPT_PATH_AS_IS, 1L);
+    // Pages of a few hundred kilobytes arrive in few reads.
+    set(CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     if (!ok) e.openError = kHttpErrorInternal;
 }
 
@@ -412,6 +415,11 @@ uint32_t HttpRequest::Send(std::string_view body) {
     set(CURLOPT_COOKIE, t.cookie.empty() ? nullptr : t.cookie.c_str());
     set(CURLOPT_HTTPHEADER, t.headerList);
     set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_timeouts.connectMs));
+    // The receive timeout is the longest silence: libcurl's low-speed limit
+    // (whole seconds) stands behind the pump's own millisecond check.
+    const long lowSpeedSeconds = static_cast<long>((uint64_t{m_timeouts.receiveMs} + 999) / 1000);
+    set(CURLOPT_LOW_SPEED_LIMIT, lowSpeedSeconds == 0 ? 0L : 1L);
+    set(CURLOPT_LOW_SPEED_TIME, lowSpeedSeconds);
     set(CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
     set(CURLOPT_HEADERDATA, &t);
     set(CURLOPT_WRITEFUNCTION, &Transfer::OnBody);

@@ -11,6 +11,7 @@
 // list is appended to, never cleared.
 #include "plugin/Mivo.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <string_view>
@@ -32,7 +33,27 @@ const wchar_t kMissingCover[] = L"albumartmissing";
 const wchar_t kGenrePattern[] = L"<dd class=\"detailLink\">([^<]+)</dd>";
 const wchar_t kTrackRowStart[] = L"<div class=\"albumBlkSong\">";
 const wchar_t kTrackRowEnd[] = L"</div>";
-const wchar_t kTrackTitlePattern[] = L">([^<]+)</a>";
+
+// The track title of one row: the first match of the pattern ">([^<]+)</a>",
+// group 1 into title. Written out by hand because a row is tiny and compiling
+// the pattern again for each of thousands of rows would cost more than the
+// whole walk. Same result as the pattern: a match can only start at a ">",
+// and "[^<]+" must then take the whole run up to the next "<" (a shorter run
+// would end before a character that is not "<"), which must open "</a>".
+// A ">" inside a failed run shares that run's end, so the scan skips the run.
+bool FindTrackTitle(std::wstring_view row, std::wstring& title) {
+    constexpr std::wstring_view kClose = L"</a>";
+    size_t at = row.find(L'>');
+    while (at != std::wstring_view::npos) {
+        const size_t runEnd = std::min(row.find(L'<', at + 1), row.size());
+        if (runEnd > at + 1 && row.substr(runEnd, kClose.size()) == kClose) {
+            title.assign(row.substr(at + 1, runEnd - at - 1));
+            return true;
+        }
+        at = row.find(L'>', runEnd);
+    }
+    return false;
+}
 
 void Warn(const wchar_t* message, const CString& albumUrl) {
     TheTraceLog().Write(TRACE_WARNING, CString(message) + albumUrl);
@@ -110,7 +131,7 @@ int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoLi
     int trackCounter = 0;
     const std::wstring_view whole(text);
     std::wstring row;
-    while (rest < text.size() && ExtractBetween(kTrackRowStart, kTrackRowEnd, whole.substr(rest), row, false)) {
+    while (rest < text.size() && ExtractBetweenView(kTrackRowStart, kTrackRowEnd, whole.substr(rest), row, false)) {
         if (IsStopRequested())
             return 0;
         const size_t at = text.find(row, rest);
@@ -118,13 +139,13 @@ int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoLi
             break;  // cannot happen with these markers; guards against standing still
         rest = at + row.size();
 
-        CRegexMatcher titleMatcher;
-        CString title;
-        if (!titleMatcher.FindFirst(CString(row), kTrackTitlePattern, true) || !titleMatcher.GetMatch(1, title)) {
+        std::wstring titleText;
+        if (!FindTrackTitle(row, titleText)) {
             Warn(L"GetAlbumDetails: TrackExpression not found: ", albumUrl);
             continue;
         }
         ++trackCounter;
+        CString title(std::move(titleText));
         if (title.Find(L'&') >= 0)  // without "&" there is nothing to decode
             DecodeHtmlEntities(title);
         title.Remove(L'[');

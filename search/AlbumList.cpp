@@ -74,7 +74,8 @@ int CMivo::FindArtistAlbumList(const CString& artistName, AlbumInfoList& albums)
         if (!marker.FindFirst(CString(text.substr(rest)), kNextPageMarker, true))
             break;
         ++pageNumber;
-        pageUrl.Format(L"%s/page/%d/", artistUrl.GetString(), pageNumber);
+        // The address "artist address/page/%d/" for the new page number.
+        pageUrl = artistUrl + L"/page/" + CString(std::to_wstring(pageNumber)) + L"/";
     }
     return albums.empty() ? 0 : 1;
 }

@@ -1,8 +1,8 @@
 // ExtractBetween (see ExtractBetween.h for the exact extent).
 #include "search/ExtractBetween.h"
 
-bool ExtractBetween(std::wstring_view startMarker, std::wstring_view endMarker, std::wstring_view text,
-                    std::wstring& out, bool includeMarkers) {
+bool ExtractBetweenView(std::wstring_view startMarker, std::wstring_view endMarker, std::wstring_view text,
+                        std::wstring& out, bool includeMarkers) {
     const size_t s = text.find(startMarker);
     if (s == std::wstring_view::npos)
         return false;
@@ -13,15 +13,5 @@ bool ExtractBetween(std::wstring_view startMarker, std::wstring_view endMarker, 
         out.assign(text.substr(s, e - s + endMarker.size()));
     else
         out.assign(text.substr(s + startMarker.size(), e - s));  // substr cuts at the end of text
-    return true;
-}
-
-bool ExtractBetween(const CString& startMarker, const CString& endMarker, const CString& text, CString& out,
-                    bool includeMarkers) {
-    std::wstring block;
-    if (!ExtractBetween(std::wstring_view(startMarker.str()), std::wstring_view(endMarker.str()),
-                        std::wstring_view(text.str()), block, includeMarkers))
-        return false;
-    out = CString(std::move(block));
     return true;
 }

@@ -20,9 +20,26 @@
 // with out untouched, when either is missing or s is not before e. Otherwise
 // out := with includeMarkers text[s, e + length(endMarker)), else the text
 // from s + length(startMarker) of length e - s, cut short at the end of text.
-bool ExtractBetween(const CString& startMarker, const CString& endMarker, const CString& text, CString& out,
-                    bool includeMarkers);
+bool ExtractBetweenView(std::wstring_view startMarker, std::wstring_view endMarker, std::wstring_view text,
+                        std::wstring& out, bool includeMarkers);
 
-// The same over views, writing a standard string.
-bool ExtractBetween(std::wstring_view startMarker, std::wstring_view endMarker, std::wstring_view text,
-                    std::wstring& out, bool includeMarkers);
+namespace extract_between_detail {
+inline std::wstring_view View(const CString& text) { return text.str(); }
+inline std::wstring_view View(const std::wstring& text) { return text; }
+inline std::wstring_view View(std::wstring_view text) { return text; }
+inline std::wstring_view View(const wchar_t* text) { return text ? std::wstring_view(text) : std::wstring_view(); }
+inline void Assign(CString& out, std::wstring&& block) { out = CString(std::move(block)); }
+inline void Assign(std::wstring& out, std::wstring&& block) { out = std::move(block); }
+}  // namespace extract_between_detail
+
+// ExtractBetweenView for any mix of CString, std::wstring, string views and
+// wide literals as markers and text; out is a CString or a std::wstring.
+template <class Start, class End, class Text, class Out>
+bool ExtractBetween(const Start& startMarker, const End& endMarker, const Text& text, Out& out, bool includeMarkers) {
+    using namespace extract_between_detail;
+    std::wstring block;
+    if (!ExtractBetweenView(View(startMarker), View(endMarker), View(text), block, includeMarkers))
+        return false;
+    Assign(out, std::move(block));
+    return true;
+}

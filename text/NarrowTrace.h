@@ -5,6 +5,10 @@
 
 #include <string>
 
+// True when a line at level would be written now (the log is open and its
+// level lets the line pass), so callers can skip assembling costly messages.
+bool IsTraceLevelWritten(int level);
+
 // Widens message (up to its first zero byte) with the thread's ANSI code page
 // and writes it literally at level. Throws what NarrowToWide throws.
 void WriteNarrowTrace(int level, const std::string& message);

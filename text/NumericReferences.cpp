@@ -26,7 +26,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdint>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -36,7 +35,7 @@
 
 namespace {
 
-using Stamp = uint32_t;
+using Stamp = size_t;
 
 bool IsAsciiDigit(wchar_t ch) { return ch >= L'0' && ch <= L'9'; }
 
@@ -211,7 +210,10 @@ private:
     }
 
     // Writes the report line; true when the rest of the text was rewritten first.
+    // The line quotes the whole text, so nothing is assembled when it would
+    // not be written: a text with many such references stays linear then.
     bool ReportBadReference(std::wstring_view reference, long long value) {
+        if (!IsTraceLevelWritten(TRACE_ERROR)) return false;
         const bool rewritten = CatchUpRest();
         const std::wstring whole = m_out.Text() + m_input.substr(m_next);
         WriteNarrowTrace(TRACE_ERROR, "Bad &#nnn; code: \"" + NarrowForTrace(std::wstring(reference).c_str()) +

@@ -1,15 +1,18 @@
 // CHttpDownloaderBase against real HTTP servers on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "http/HttpDownloaderBase.h"
 #include "platform/CodePage.h"
 #include "platform/HttpError.h"
+#include "platform/System.h"
 #include "tests/http/LoopbackServer.h"
+#include "tests/support/LogCapture.h"
 
-using mivo_test::LogCapture;
+using mivo_test::WithPrefix;
 using mivo_test::LoopbackServer;
 
 namespace {
@@ -68,7 +71,7 @@ TEST_F(HttpDownloaderBaseTest, SplitUrlTable) {
 // http whatever the scheme, the port only when it is not the default.
 TEST_F(HttpDownloaderBaseTest, ProxyReceivesAbsoluteFormTargets) {
     LoopbackServer proxy;
-    proxy.Http().Get(".*", [](const httplib::Request&, httplib::Response& res) { res.set_content("via proxy", "text/plain"); });
+    proxy.Serve(".*", "via proxy");
     proxy.Start();
     struct Row {
         const char* url;
@@ -123,6 +126,21 @@ TEST_F(HttpDownloaderBaseTest, RequestTargetAndPortOnTheWire) {
     EXPECT_EQ(seen[0].Header("User-Agent"), CHttpDownloaderBase::SESSION_AGENT);
 }
 
+// Without a named proxy no proxy is used, whatever the environment says.
+TEST_F(HttpDownloaderBaseTest, ProxyEnvironmentVariablesAreIgnored) {
+    LoopbackServer server;
+    server.Serve("/direct", "direct");
+    server.Start();
+    const std::string deadProxy = "http://127.0.0.1:" + std::to_string(ClosedPort());
+    const char* names[] = {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"};
+    for (const char* name : names) setenv(name, deadProxy.c_str(), 1);
+    CHttpDownloaderBase downloader("", std::wstring());
+    const bool ok = downloader.Download(server.Address("/direct"));
+    for (const char* name : names) unsetenv(name);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(downloader.m_strData, "direct");
+}
+
 // --- Status and redirects ---------------------------------------------------
 
 TEST_F(HttpDownloaderBaseTest, NotFoundFailsWithReasonPhraseAndNoBody) {
@@ -139,7 +157,7 @@ TEST_F(HttpDownloaderBaseTest, NotFoundFailsWithReasonPhraseAndNoBody) {
     EXPECT_EQ(downloader.m_strStatusText, CString(L"Not Found"));
     EXPECT_EQ(downloader.m_strData, "");
     EXPECT_EQ(downloader.m_dwLastError, 0u);
-    EXPECT_TRUE(log.Messages(L"WRN", L"").empty());
+    EXPECT_TRUE(WithPrefix(log.Texts(L"WRN"), L"").empty());
 }
 
 TEST_F(HttpDownloaderBaseTest, RedirectsAreFollowedUpToTen) {
@@ -188,7 +206,7 @@ TEST_F(HttpDownloaderBaseTest, RedirectToAnotherSchemeIsNotFollowed) {
 
 TEST_F(HttpDownloaderBaseTest, EmptyBodyWithStatus200Succeeds) {
     LoopbackServer server;
-    server.Http().Get("/empty", [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
+    server.Serve("/empty", "");
     server.Start();
     CHttpDownloaderBase downloader("", std::wstring());
     downloader.m_strData = "stale";
@@ -260,7 +278,7 @@ TEST_F(HttpDownloaderBaseTest, SetHeaderReplacesAnEarlierValueOfTheExactName) {
 
 TEST_F(HttpDownloaderBaseTest, LineBreaksNeverReachTheWire) {
     LoopbackServer server;
-    server.Http().Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_content("ok", "text/plain"); });
+    server.Serve("/", "ok");
     server.Start();
     struct Row {
         const char* what;
@@ -289,7 +307,7 @@ TEST_F(HttpDownloaderBaseTest, LineBreaksNeverReachTheWire) {
 
 TEST_F(HttpDownloaderBaseTest, ReferrerIsSentTrimmedWhenNotBlank) {
     LoopbackServer server;
-    server.Http().Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_content("ok", "text/plain"); });
+    server.Serve("/", "ok");
     server.Start();
     CHttpDownloaderBase downloader("", std::wstring());
     downloader.m_strReferrer = "  http://from.example/page  ";
@@ -339,7 +357,7 @@ TEST_F(HttpDownloaderBaseTest, FailuresBeforeAnyResponse) {
     }
     const std::wstring expected = L"CHttpDownloaderBase::SendRequest - error=[" +
                                   std::to_wstring(platform::kHttpErrorCannotConnect) + L"]";
-    EXPECT_EQ(log.Messages(L"WRN", L"CHttpDownloaderBase::SendRequest"),
+    EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"CHttpDownloaderBase::SendRequest"),
               (std::vector<std::wstring>{expected, expected}));
 }
 
@@ -377,7 +395,7 @@ TEST_F(HttpDownloaderBaseTest, StalledServerFailsAfterTheExplicitTimeout) {
         EXPECT_EQ(downloader.m_dwStatusCode, 200u);
         EXPECT_EQ(downloader.m_strData, "");
     }
-    EXPECT_EQ(log.Messages(L"WRN", L"HttpDownloader::DownloadData"),
+    EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"HttpDownloader::DownloadData"),
               std::vector<std::wstring>{L"HttpDownloader::DownloadData WinHttpQueryDataAvailable error=[" +
                                         std::to_wstring(platform::kHttpErrorTimeout) + L"]"});
     server.ReleaseStalls();
@@ -400,7 +418,7 @@ TEST_F(HttpDownloaderBaseTest, TruncatedBodyFailsAndKeepsThePreviousBody) {
     EXPECT_EQ(downloader.m_strData, "previous");
     EXPECT_EQ(downloader.m_dwLastError, platform::kHttpErrorConnectionError);
     EXPECT_EQ(downloader.m_dwContentLength, 1000u);
-    EXPECT_EQ(log.Messages(L"WRN", L"HttpDownloader::DownloadData").size(), 1u);
+    EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"HttpDownloader::DownloadData").size(), 1u);
 }
 
 TEST_F(HttpDownloaderBaseTest, BodyOverTheCapFails) {
@@ -434,7 +452,7 @@ TEST_F(HttpDownloaderBaseTest, BodyOverTheCapFails) {
         EXPECT_EQ(downloader.m_strData, "") << path;
         EXPECT_LE(downloader.m_dwBytesReceived, CHttpDownloaderBase::MAX_BODY_BYTES) << path;
     }
-    EXPECT_EQ(log.Messages(L"WRN", L"HttpDownloader::DownloadData"),
+    EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"HttpDownloader::DownloadData"),
               (std::vector<std::wstring>{L"HttpDownloader::DownloadData OUT OF MEMORY",
                                          L"HttpDownloader::DownloadData OUT OF MEMORY"}));
 }

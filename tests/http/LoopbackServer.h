@@ -1,6 +1,6 @@
 // Test helpers for the HTTP tests: a cpp-httplib server on 127.0.0.1 with an
-// ephemeral port that records every request it receives, and a capture of the
-// trace log's lines.
+// ephemeral port that records every request it receives, and a filter for
+// captured trace lines (tests/support/LogCapture.h captures them).
 //
 // A LoopbackServer runs on its own thread from Start() to destruction; its
 // handlers run on the server's threads, so the record is guarded by a mutex.
@@ -8,17 +8,12 @@
 
 #include <httplib.h>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "log/TraceLog.h"
-#include "platform/System.h"
 
 namespace mivo_test {
 
@@ -49,6 +44,13 @@ public:
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     httplib::Server& Http() { return m_server; }
+
+    // Answers GET requests whose path matches pattern with body, status 200.
+    void Serve(const std::string& pattern, const std::string& body, const std::string& type = "text/plain") {
+        m_server.Get(pattern, [body, type](const httplib::Request&, httplib::Response& res) {
+            res.set_content(body, type.c_str());
+        });
+    }
 
     // Binds to an ephemeral port on 127.0.0.1 and serves on a thread.
     void Start() {
@@ -97,51 +99,12 @@ private:
     bool m_released = false;
 };
 
-// Opens the trace log in a fresh temporary folder at level Debug and collects
-// every line it writes (through the debugger-output sink) until destruction.
-class LogCapture {
-public:
-    LogCapture() {
-        static std::atomic<int> counter{0};
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("mivo-http-log-" + std::to_string(platform::CurrentProcessId()) + "-" +
-                    std::to_string(counter++));
-        std::filesystem::create_directories(m_folder);
-        platform::SetDebugOutputSink([this](const std::wstring& line) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_lines.push_back(line);
-        });
-        TheTraceLog().Open(m_folder.wstring().c_str(), L"mivo", TRACE_DEBUG);
-    }
-    ~LogCapture() {
-        TheTraceLog().Close();
-        platform::SetDebugOutputSink({});
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
-
-    std::vector<std::wstring> Lines() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_lines;
-    }
-    // Lines whose message (after the "LVL: " label) starts with prefix.
-    std::vector<std::wstring> Messages(const std::wstring& label, const std::wstring& prefix) const {
-        std::vector<std::wstring> found;
-        for (const std::wstring& line : Lines()) {
-            const size_t at = line.find(L" " + label + L": ");
-            if (at == std::wstring::npos) continue;
-            std::wstring message = line.substr(at + label.size() + 3);
-            if (message.size() >= 2 && message.compare(message.size() - 2, 2, L"\r\n") == 0)
-                message.resize(message.size() - 2);
-            if (message.compare(0, prefix.size(), prefix) == 0) found.push_back(message);
-        }
-        return found;
-    }
-
-private:
-    std::filesystem::path m_folder;
-    mutable std::mutex m_mutex;
-    std::vector<std::wstring> m_lines;
-};
+// The texts among lines that start with prefix (lines as LogCapture::Texts gives them).
+inline std::vector<std::wstring> WithPrefix(const std::vector<std::wstring>& texts, const std::wstring& prefix) {
+    std::vector<std::wstring> found;
+    for (const std::wstring& text : texts)
+        if (text.compare(0, prefix.size(), prefix) == 0) found.push_back(text);
+    return found;
+}
 
 }  // namespace mivo_test

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <regex>
+#include <boost/regex.hpp>
 #include <thread>
 
 #include "http/PageDownload.h"
@@ -12,8 +12,9 @@
 #include "platform/System.h"
 #include "plugin/Mivo.h"
 #include "tests/http/LoopbackServer.h"
+#include "tests/support/LogCapture.h"
 
-using mivo_test::LogCapture;
+using mivo_test::WithPrefix;
 using mivo_test::LoopbackServer;
 
 namespace {
@@ -144,15 +145,15 @@ TEST_F(PageDownloadTest, SuccessDecodesUtf8CountsAndTellsTheGate) {
     EXPECT_EQ(s.downloads, 1);
     EXPECT_EQ(s.successful, 1);
     EXPECT_GE(s.totalMs, 0);
-    EXPECT_EQ(log.Messages(L"DBG", L"Download: "), std::vector<std::wstring>{L"Download: " + url.str()});
-    EXPECT_TRUE(log.Messages(L"WRN", L"").empty());
+    EXPECT_EQ(WithPrefix(log.Texts(L"DBG"), L"Download: "), std::vector<std::wstring>{L"Download: " + url.str()});
+    EXPECT_TRUE(WithPrefix(log.Texts(L"WRN"), L"").empty());
 
     // A generated User-Agent went out; no referrer.
     const auto seen = server.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].target, "/page?artist=x");
-    EXPECT_TRUE(std::regex_match(seen[0].Header("User-Agent"),
-                                 std::regex(R"(Mozilla/4\.0 \(compatible; MSIE [678]\.0; Windows NT [56]\.[01].*\))")))
+    EXPECT_TRUE(boost::regex_match(seen[0].Header("User-Agent"),
+                                 boost::regex(R"(Mozilla/4\.0 \(compatible; MSIE [678]\.0; Windows NT [56]\.[01].*\))")))
         << seen[0].Header("User-Agent");
     EXPECT_EQ(seen[0].HeaderCount("Referer"), 0u);
 }
@@ -171,14 +172,14 @@ TEST_F(PageDownloadTest, FailureIsCountedAndTimedButNotSuccessful) {
     EXPECT_GE(s.totalMs, 25);
     EXPECT_EQ(host.gate.events.size(), 4u);
     // The failure line carries the reason phrase, not the number.
-    EXPECT_EQ(log.Messages(L"WRN", L"Download fails: "),
+    EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"Download fails: "),
               std::vector<std::wstring>{L"Download fails: " + url.str() + L", Proxy: , Response: Not Found, Error:" +
                                         platform::SystemErrorText(0)});
 }
 
 TEST_F(PageDownloadTest, ProxyFromTheHostAndHostNamesWithoutScheme) {
     LoopbackServer proxy;
-    proxy.Http().Get(".*", [](const httplib::Request&, httplib::Response& res) { res.set_content("proxied", "text/plain"); });
+    proxy.Serve(".*", "proxied");
     proxy.Start();
     mivo.SetHost(&host);
     host.proxy = CString(platform::FromUtf8(proxy.Address("")));
@@ -201,7 +202,7 @@ TEST_F(PageDownloadTest, FailureLineNamesTheProxyAndTheError) {
     host.proxy = CString(platform::FromUtf8(deadProxy));
     CString text;
     EXPECT_EQ(mivo.DownloadPage(L"www.catalogue.example/x", text), 0);
-    EXPECT_EQ(log.Messages(L"WRN", L"Download fails: "),
+    EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"Download fails: "),
               std::vector<std::wstring>{L"Download fails: www.catalogue.example/x, Proxy: " +
                                         platform::FromUtf8(deadProxy) + L", Response: , Error:" +
                                         platform::SystemErrorText(platform::kHttpErrorCannotConnect)});
@@ -253,7 +254,7 @@ TEST_F(PageDownloadTest, UnreadableHostGivesTheGateAnEmptyNameAndAnErrorLine) {
     const std::wstring expected = L"UrlGetHost: InternetCrackUrl  GetLastError():" +
                                   std::to_wstring(platform::kHttpErrorUnrecognizedScheme) + L", " +
                                   platform::SystemErrorText(platform::kHttpErrorUnrecognizedScheme);
-    EXPECT_EQ(log.Messages(L"ERR", L"UrlGetHost"), (std::vector<std::wstring>{expected, expected}));
+    EXPECT_EQ(WithPrefix(log.Texts(L"ERR"), L"UrlGetHost"), (std::vector<std::wstring>{expected, expected}));
 }
 
 TEST_F(PageDownloadTest, DownloadUrlPassesAgentAndReferrerAndDecodesByCodePage) {

@@ -2,7 +2,7 @@
 // structure of many generated strings.
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <boost/regex.hpp>
 #include <set>
 #include <thread>
 #include <vector>
@@ -101,10 +101,10 @@ TEST(GenerateUserAgentTest, ScriptedDrawsPickPiecesAndNumbers) {
         const int d1 = platform::NextRandom(), d2 = platform::NextRandom();
         SeedSource source(seeds);
         const std::wstring ua = GenerateUserAgent();
-        const std::wstring expectedStart = L"Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 6.1; Trident/4.0; SV1; YPC 3." +
-                                           std::to_wstring(d2 % 3) + L"." + std::to_wstring(d1 % 10) + L"; GTB" +
-                                           std::to_wstring(d2 % 6) + L"." + std::to_wstring(d1 % 10) +
-                                           L"; .NET CLR 1.0." + std::to_wstring(d1);
+        const std::wstring expectedStart =
+            L"Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 6.1; Trident/4.0; SV1; YPC 3." +
+            std::to_wstring(d2 % 3) + L"." + std::to_wstring(d1 % 10) + L"; GTB" + std::to_wstring(d2 % 6) + L"." +
+            std::to_wstring(d1 % 10) + L"; .NET CLR 1.0." + std::to_wstring(d1);
         EXPECT_EQ(ua.substr(0, expectedStart.size()), expectedStart);
         const std::wstring expectedEnd = L"; yie8; yplus 5.0.7)";
         ASSERT_GT(ua.size(), expectedEnd.size());
@@ -115,7 +115,7 @@ TEST(GenerateUserAgentTest, ScriptedDrawsPickPiecesAndNumbers) {
 // Every string follows the grammar: fixed opening, browser, system, optional
 // language, then tokens in table order, each at most once, numbers in range.
 TEST(GenerateUserAgentTest, StructureOverManyStrings) {
-    const std::regex grammar(
+    const boost::regex grammar(
         R"(Mozilla/4\.0 \(compatible; MSIE [678]\.0; Windows NT (5\.1|6\.0|6\.1)(; en-US)?)"
         R"((; Trident/4\.0)?(; SV1)?(; YPC 3\.[0-2]\.[0-9])?(; GTB[0-5]\.[0-9])?)"
         R"((; \.NET CLR 1\.0\.(0|[1-9][0-9]{0,4}))?(; \.NET CLR 1\.1\.(0|[1-9][0-9]{0,4}))?)"
@@ -123,7 +123,7 @@ TEST(GenerateUserAgentTest, StructureOverManyStrings) {
         R"((; \.NET CLR 3\.0\.(0|[1-9][0-9]{0,4})\.(0|[1-9][0-9]{0,4}))?)"
         R"((; \.NET CLR 3\.5\.(0|[1-9][0-9]{0,4})\.(0|[1-9][0-9]{0,4}))?)"
         R"((; yie8)?(; yplus 5\.[0-2]\.([0-9]|[12][0-9]))?\))");
-    const std::regex number(R"(\d+)");
+    const boost::regex number(R"(\d+)");
     const char* pieces[] = {"MSIE 6.0", "MSIE 7.0", "MSIE 8.0", "NT 5.1", "NT 6.0", "NT 6.1", "en-US",
                             "Trident", "SV1", "YPC", "GTB", "CLR 1.0", "CLR 1.1", "CLR 2.0", "CLR 3.0",
                             "CLR 3.5", "yie8", "yplus"};
@@ -134,17 +134,17 @@ TEST(GenerateUserAgentTest, StructureOverManyStrings) {
         SeedSource source([&next] { return next = next * 6364136223846793005ull + 1442695040888963407ull; });
         for (int i = 0; i < 3000; ++i) {
             const std::string ua = platform::ToUtf8(GenerateUserAgent());
-            ASSERT_TRUE(std::regex_match(ua, grammar)) << ua;
+            ASSERT_TRUE(boost::regex_match(ua, grammar)) << ua;
             for (const char* piece : pieces)
                 if (ua.find(piece) != std::string::npos) piecesSeen.insert(piece);
-            for (std::sregex_iterator it(ua.begin(), ua.end(), number), end; it != end; ++it)
+            for (boost::sregex_iterator it(ua.begin(), ua.end(), number), end; it != end; ++it)
                 ASSERT_LE(std::stol(it->str()), platform::kRandomMax) << ua;
         }
     }
     EXPECT_EQ(piecesSeen.size(), std::size(pieces));
     for (int i = 0; i < 200; ++i) {
         const std::string ua = platform::ToUtf8(GenerateUserAgent());
-        ASSERT_TRUE(std::regex_match(ua, grammar)) << ua;
+        ASSERT_TRUE(boost::regex_match(ua, grammar)) << ua;
     }
 }
 

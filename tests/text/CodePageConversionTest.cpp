@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/CodePage.h"
+#include "tests/text/AllocationFailure.h"
 #include "tests/text/LogCapture.h"
 #include "text/CodePageConversion.h"
 
@@ -67,6 +68,17 @@ TEST(ConvertToWideTest, MessageQuotesTheBytesUpToTheZeroByte) {
     ASSERT_EQ(log.Lines().size(), 1u);
     EXPECT_EQ(log.Lines()[0].message,
               L"MultiByteToWideChar (get needed length) failed for string: \"caf\u00E9\", codePage=4242");
+}
+
+TEST(ConvertToWideTest, ExhaustedMemoryGivesEmptyTextAndOneError) {
+    LogCapture log;
+    const std::string page = "a page long enough to need the heap";
+    testsupport::FailNextAllocation();
+    EXPECT_TRUE(ConvertToWide(page, 65001).IsEmpty());
+    EXPECT_FALSE(testsupport::CancelAllocationFailure()) << "decoding must have allocated";
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_EQ(log.Lines()[0].label, L"ERR");
+    EXPECT_EQ(log.Lines()[0].message, L"Malloc failed !!!");
 }
 
 TEST(NarrowToWideTest, NullInputGivesNull) {
