@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kMaxDelayMs = 3600 * 1000;
 
-struct CommandSpec {
+struct CommandEntry {
     Command command;
     const char* name;
     size_t minArguments;
@@ -22,7 +22,7 @@ struct CommandSpec {
     const char* arguments;  // as the synopsis shows them
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
     {Command::Artist, "artist", 1, 1, "NAME"},
     {Command::Albums, "albums", 1, 1, "NAME"},
     {Command::Album, "album", 1, 1, "ADDRESS"},
@@ -51,7 +51,7 @@ bool HasControlCharacter(std::string_view text) {
 // Each setter stores value into options, or answers the reason it is not acceptable.
 using Setter = std::function<std::string(Options&, const std::string&)>;
 
-struct OptionSpec {
+struct OptionEntry {
     const char* name;
     bool takesValue;
     Setter set;
@@ -63,8 +63,8 @@ std::string SetPath(std::optional<std::string>& target, const char* option, cons
     return {};
 }
 
-const std::vector<OptionSpec>& OptionTable() {
-    static const std::vector<OptionSpec> table = {
+const std::vector<OptionEntry>& OptionTable() {
+    static const std::vector<OptionEntry> table = {
         {"--plugin", true,
          [](Options& o, const std::string& v) -> std::string {
              if (v.empty()) return "--plugin needs a non-empty path";
@@ -117,23 +117,23 @@ const std::vector<OptionSpec>& OptionTable() {
     return table;
 }
 
-const OptionSpec* FindOption(std::string_view name) {
-    for (const auto& spec : OptionTable())
-        if (name == spec.name) return &spec;
+const OptionEntry* FindOption(std::string_view name) {
+    for (const auto& entry : OptionTable())
+        if (name == entry.name) return &entry;
     return nullptr;
 }
 
-const CommandSpec* FindCommand(std::string_view name) {
-    for (const auto& spec : kCommands)
-        if (name == spec.name) return &spec;
+const CommandEntry* FindCommand(std::string_view name) {
+    for (const auto& entry : kCommands)
+        if (name == entry.name) return &entry;
     return nullptr;
 }
 
 }  // namespace
 
 const char* CommandName(Command command) {
-    for (const auto& spec : kCommands)
-        if (spec.command == command) return spec.name;
+    for (const auto& entry : kCommands)
+        if (entry.command == command) return entry.name;
     return "";
 }
 
@@ -156,17 +156,17 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = FindOption(name);
+        const OptionEntry* entry = FindOption(name);
         std::string error;
-        if (!spec) {
+        if (!entry) {
             error = "unknown option " + name;
-        } else if (!spec->takesValue) {
+        } else if (!entry->takesValue) {
             if (equals != std::string::npos) error = name + " takes no value";
-            else error = spec->set(options, std::string());
+            else error = entry->set(options, std::string());
         } else if (equals != std::string::npos) {
-            error = spec->set(options, arg.substr(equals + 1));
+            error = entry->set(options, arg.substr(equals + 1));
         } else if (i + 1 < args.size()) {
-            error = spec->set(options, args[++i]);
+            error = entry->set(options, args[++i]);
         } else {
             error = name + " needs a value";
         }
@@ -182,7 +182,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         result.error = "no command given";
         return result;
     }
-    const CommandSpec* command = FindCommand(words[0]);
+    const CommandEntry* command = FindCommand(words[0]);
     if (!command) {
         result.error = "unknown command \"" + words[0] + "\"";
         return result;
@@ -207,10 +207,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
     std::string text = "usage: mivo [options] COMMAND ARGS\n  commands:";
-    for (const auto& spec : kCommands) {
-        text += std::string(" ") + spec.name;
-        if (spec.arguments[0]) text += std::string(" ") + spec.arguments;
-        text += spec.command == Command::Info ? "" : ",";
+    for (const auto& entry : kCommands) {
+        text += std::string(" ") + entry.name;
+        if (entry.arguments[0]) text += std::string(" ") + entry.arguments;
+        text += entry.command == Command::Info ? "" : ",";
     }
     text += "\n  mivo --help explains the commands and options\n";
     return text;
