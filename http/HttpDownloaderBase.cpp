@@ -203,17 +203,7 @@ bool CHttpDownloaderBase::ParseResponseHeaders() {
         m_dwLastError = platform::kHttpErrorHeaderNotFound;
         return false;
     }
-    std::string_view rest(raw);
-    bool statusLine = true;
-    while (!rest.empty()) {
-        const size_t end = rest.find("\r\n");
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 2);
-        if (statusLine) {
-            statusLine = false;
-            continue;
-        }
-        if (line.empty()) break;
+    for (const std::string_view line : platform::HeaderLines(raw)) {
         const size_t colon = line.find(':');
         if (colon == std::string_view::npos || colon == 0) continue;
         m_mapResponseHeaders[Trimmed(line.substr(0, colon))].push_back(Trimmed(line.substr(colon + 1)));

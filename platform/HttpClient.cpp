@@ -448,8 +448,9 @@ uint32_t HttpRequest::ReceiveResponse() {
     return m_statusCode != 0 ? kHttpErrorNone : kHttpErrorInvalidServerResponse;
 }
 
-std::optional<std::string> HttpRequest::HeaderValue(std::string_view name) const {
-    std::string_view rest(m_rawHeaders);
+std::vector<std::string_view> HeaderLines(std::string_view rawHeaders) {
+    std::vector<std::string_view> lines;
+    std::string_view rest(rawHeaders);
     bool statusLine = true;
     while (!rest.empty()) {
         const size_t end = rest.find("\r\n");
@@ -459,6 +460,14 @@ std::optional<std::string> HttpRequest::HeaderValue(std::string_view name) const
             statusLine = false;
             continue;
         }
+        if (line.empty()) break;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::optional<std::string> HttpRequest::HeaderValue(std::string_view name) const {
+    for (const std::string_view line : HeaderLines(m_rawHeaders)) {
         const size_t colon = line.find(':');
         if (colon != std::string_view::npos && EqualsNoCaseAscii(TrimBlanks(line.substr(0, colon)), name))
             return std::string(TrimBlanks(line.substr(colon + 1)));

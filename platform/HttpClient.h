@@ -102,6 +102,10 @@ private:
     int m_port;
 };
 
+// The header lines of a raw response head (lines ended by CR LF): every line
+// after the status line, up to the first empty line.
+std::vector<std::string_view> HeaderLines(std::string_view rawHeaders);
+
 class HttpRequest {
 public:
     // Closes the request; a transfer still in progress is abandoned.

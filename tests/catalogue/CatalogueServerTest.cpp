@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/support/CatalogueProcess.h"
+#include "tests/support/HtmlEscape.h"
 
 namespace {
 
@@ -30,20 +31,7 @@ json LoadData() {
     return json::parse(in);
 }
 
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+using testsupport::HtmlEscape;
 
 std::vector<std::pair<std::string, std::string>> ArtistHits(const std::string& page) {
     std::vector<std::pair<std::string, std::string>> hits;
@@ -238,7 +226,7 @@ TEST_F(CatalogueServerTest, AlbumPagesCarryTheirData) {
             std::smatch m;
             EXPECT_EQ(std::regex_search(body, m, recording), album.contains("recorded")) << slug;
             if (album.contains("recorded")) {
-                EXPECT_EQ(m[1], Escape(album["recorded"])) << slug;
+                EXPECT_EQ(m[1], HtmlEscape(album["recorded"])) << slug;
             }
             EXPECT_EQ(std::regex_search(body, m, release), album.contains("released")) << slug;
             ASSERT_TRUE(std::regex_search(body, m, cover)) << slug;
@@ -252,7 +240,7 @@ TEST_F(CatalogueServerTest, AlbumPagesCarryTheirData) {
             EXPECT_EQ(hasGenre, album.contains("genre")) << slug;
             size_t genreAt = hasGenre ? static_cast<size_t>(m.position()) : coverAt;
             if (hasGenre) {
-                EXPECT_EQ(m[1], Escape(album["genre"])) << slug;
+                EXPECT_EQ(m[1], HtmlEscape(album["genre"])) << slug;
                 EXPECT_GT(genreAt, coverAt) << slug;
             }
             // Track rows: one per track, after the genre, each closed by "</div>"
@@ -273,7 +261,7 @@ TEST_F(CatalogueServerTest, AlbumPagesCarryTheirData) {
                 std::string title = track.is_string() ? track.get<std::string>() : track["title"].get<std::string>();
                 bool linked = track.is_string() || track.value("link", true);
                 std::string row = body.substr(at, close - at);
-                EXPECT_NE(row.find(">" + Escape(title) + (linked ? "</a>" : "</span>")), std::string::npos)
+                EXPECT_NE(row.find(">" + HtmlEscape(title) + (linked ? "</a>" : "</span>")), std::string::npos)
                     << slug << " row " << rows + 1;
                 ++rows;
                 at = next;

@@ -18,6 +18,7 @@
 #include "platform/CodePage.h"
 #include "plugin/BasicTagsDllInterface.h"
 #include "tests/support/CatalogueProcess.h"
+#include "tests/support/HtmlEscape.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -49,20 +50,7 @@ public:
 
 std::wstring Wide(const std::string& utf8) { return platform::FromUtf8(utf8); }
 
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+using testsupport::HtmlEscape;
 
 std::wstring Trim(std::wstring text) {
     const wchar_t* blanks = L" \t\r\n\f\v";
@@ -152,7 +140,7 @@ protected:
         auto album = albums.begin();
         for (const json& expected : artist["albums"]) {
             const std::string slug = expected["slug"];
-            EXPECT_EQ(album->title, Trim(Wide(Escape(expected["title"])))) << label << " " << slug;
+            EXPECT_EQ(album->title, Trim(Wide(HtmlEscape(expected["title"])))) << label << " " << slug;
             EXPECT_EQ(album->artist, name) << label << " " << slug;
             EXPECT_EQ(album->url, kSite + L"/album/" + Wide(slug)) << label;
             EXPECT_EQ(album->year, 0);
@@ -196,7 +184,7 @@ TEST_F(CatalogueEndToEndTest, ListsAndCompletesTheAlbumsOfEveryArtist) {
             ASSERT_EQ(m_plugin->GetAlbumDetails(*album, cover, tracks), 1) << slug;
             EXPECT_EQ(album->year, ExpectedYear(expected)) << slug;
             EXPECT_EQ(album->genre,
-                      expected.contains("genre") ? Without(Trim(Wide(Escape(expected["genre"]))), L" \n") : L"")
+                      expected.contains("genre") ? Without(Trim(Wide(HtmlEscape(expected["genre"]))), L" \n") : L"")
                 << slug;
             EXPECT_EQ(cover, expected.contains("cover") ? Wide(expected["cover"]) : L"") << slug;
             std::vector<std::wstring> titles;

@@ -2,11 +2,11 @@
 // and small helpers to read files back as bytes.
 #pragma once
 
-#include <chrono>
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 
 namespace testsupport {
@@ -14,13 +14,11 @@ namespace testsupport {
 class TempDir {
 public:
     TempDir() {
-        std::random_device rd;
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_path = std::filesystem::temp_directory_path() /
-                 ("mivo-test-" + std::to_string(stamp) + "-" + std::to_string(rd()));
-        std::filesystem::create_directories(m_path);
+        std::string pattern = (std::filesystem::temp_directory_path() / "mivo-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) m_path = pattern;
     }
     ~TempDir() {
+        if (m_path.empty()) return;
         std::error_code ec;
         std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(m_path, ec);

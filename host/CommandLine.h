@@ -1,0 +1,57 @@
+// The command line of mivo: the command with its arguments and the options
+// that configure the plug-in and the output. Parsing is a pure function of the
+// argument list, so it can be tested without running anything.
+//
+// Options may stand before or after the command; "--" ends them (for an artist
+// name that begins with "-"). A value follows its option as the next argument
+// or after "=" ("--delay 0", "--delay=0"). Arguments are read as UTF-8.
+// Called on the main thread only.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mivo_host {
+
+enum class Command { None, Artist, Albums, Album, Lookup, Info };
+
+struct Options {
+    Command command = Command::None;
+    std::vector<std::wstring> arguments;  // NAME, [TITLE] or ADDRESS, as the command takes them
+
+    std::string pluginPath;                   // empty: the library installed beside the program
+    std::optional<std::wstring> proxy;        // answered to "HttpProxy"
+    std::optional<float> maxDifference;       // answered to "MaxMatchDifference"
+    std::optional<std::string> cacheFolder;   // "LocalCacheFolder"
+    std::optional<std::string> logFolder;     // "LogFolder"
+    std::optional<std::wstring> traceLevel;   // "TraceLevel", one of the plug-in's level names
+    std::optional<std::string> parentLog;     // "ParentLogfilePath"
+    int delayMs = 1000;                       // minimum gap between two contacts of one web host
+    bool json = false;
+    bool statistics = false;  // human output: print the download statistics too
+    bool help = false;
+    bool version = false;
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;  // empty on success; otherwise the reason, for a usage error
+    bool ok() const { return error.empty(); }
+};
+
+// The options and command in args (the arguments after the program name).
+// On success error is empty; --help or --version make every other check moot.
+// On failure error says what is wrong, naming the option or argument.
+ParseResult ParseCommandLine(const std::vector<std::string>& args);
+
+// The short synopsis printed with a usage error.
+std::string UsageText();
+
+// The full help: commands, options, the difference scale, exit status.
+std::string HelpText();
+
+// The name of a command as typed ("artist", ...), "" for Command::None.
+const char* CommandName(Command command);
+
+}  // namespace mivo_host

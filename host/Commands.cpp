@@ -1,0 +1,110 @@
+// artist, albums, album, lookup and info.
+#include "host/Commands.h"
+
+#include <utility>
+
+#include "host/PluginModule.h"
+#include "host/TitleMatch.h"
+#include "host/WideText.h"
+
+namespace mivo_host {
+
+namespace {
+
+int IntegerProperty(CBasicTagsDllInterface& plugin, const wchar_t* name) {
+    int value = 0;
+    return plugin.Property(CString(name), &value) ? value : 0;
+}
+
+std::string Quoted(const std::wstring& text) { return "\"" + ToUtf8(Printable(text)) + "\""; }
+
+void RunArtist(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result) {
+    result.artist = options.arguments.at(0);
+    CString url;
+    result.succeeded = plugin.FindArtistUrl(CString(result.artist), url) != 0 && !url.IsEmpty();
+    result.artistUrl = url.str();
+    if (!result.succeeded) result.failure = "no artist page found for " + Quoted(result.artist);
+}
+
+void RunAlbums(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result) {
+    result.artist = options.arguments.at(0);
+    result.succeeded = plugin.FindArtistAlbumList(CString(result.artist), result.albums) != 0;
+    if (!result.succeeded)
+        result.failure = result.albums.empty() ? "no albums found for " + Quoted(result.artist)
+                                               : "the album list of " + Quoted(result.artist) + " is incomplete";
+}
+
+bool CompleteAlbum(CBasicTagsDllInterface& plugin, AlbumInfo& album, CommandResult& result) {
+    AlbumResult details;
+    const bool ok = plugin.GetAlbumDetails(album, details.cover, details.tracks) != 0;
+    details.album = album;
+    result.album = std::move(details);
+    if (!ok) result.failure = "the album page " + Quoted(album.url) + " could not be read completely";
+    return ok;
+}
+
+void RunAlbum(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result) {
+    AlbumInfo album;
+    album.url = options.arguments.at(0);
+    result.succeeded = CompleteAlbum(plugin, album, result);
+}
+
+void RunLookup(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result, bool (*stopRequested)()) {
+    RunAlbums(options, plugin, result);
+    if (!result.succeeded || result.albums.empty()) {
+        if (result.succeeded) result.failure = "no albums found for " + Quoted(result.artist);
+        result.succeeded = false;
+        return;
+    }
+    if (stopRequested && stopRequested()) {
+        result.succeeded = false;
+        return;
+    }
+    const std::wstring title = options.arguments.size() > 1 ? options.arguments[1] : std::wstring();
+    const auto chosen = title.empty() ? result.albums.begin() : NearestTitle(result.albums, title);
+    result.succeeded = CompleteAlbum(plugin, *chosen, result);
+}
+
+void RunInfo(CBasicTagsDllInterface& plugin, const std::string& pluginPath, CommandResult& result) {
+    CString name;
+    CString id;
+    const bool named = plugin.Property(CString(L"SourceName"), &name) != 0;
+    const bool identified = plugin.Property(CString(L"SourceId"), &id) != 0;
+    result.facts.sourceName = name.str();
+    result.facts.sourceId = id.str();
+    const auto marker = ReadPluginMarker(pluginPath);
+    if (marker) result.facts.marker = *marker;
+    result.succeeded = named && identified && marker.has_value();
+    if (!marker)
+        result.failure = "the plug-in " + pluginPath + " carries no information marker";
+    else if (!result.succeeded)
+        result.failure = "the plug-in does not answer SourceName and SourceId";
+}
+
+}  // namespace
+
+Statistics ReadStatistics(CBasicTagsDllInterface& plugin) {
+    Statistics statistics;
+    statistics.downloads = IntegerProperty(plugin, L"StatisticDownloadCounter");
+    statistics.successful = IntegerProperty(plugin, L"StatisticSuccessfulDownloads");
+    statistics.totalTimeMs = IntegerProperty(plugin, L"StatisticTotalDownloadTime");
+    return statistics;
+}
+
+CommandResult RunCommand(const Options& options, CBasicTagsDllInterface& plugin, const std::string& pluginPath,
+                         bool (*stopRequested)()) {
+    CommandResult result;
+    result.command = options.command;
+    switch (options.command) {
+        case Command::Artist: RunArtist(options, plugin, result); break;
+        case Command::Albums: RunAlbums(options, plugin, result); break;
+        case Command::Album: RunAlbum(options, plugin, result); break;
+        case Command::Lookup: RunLookup(options, plugin, result, stopRequested); break;
+        case Command::Info: RunInfo(plugin, pluginPath, result); break;
+        case Command::None: result.failure = "no command"; break;
+    }
+    result.statistics = ReadStatistics(plugin);
+    return result;
+}
+
+}  // namespace mivo_host

@@ -1,0 +1,57 @@
+// The commands of mivo run against one configured interface object, and what
+// they found. Each command calls the plug-in's operations, keeps whatever the
+// plug-in appended even when it answered failure (a stop request leaves
+// partial lists), and reads the download statistics at the end.
+//
+// Used on the main thread, between the session's configuration and its close.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "host/CommandLine.h"
+#include "plugin/BasicTagsDllInterface.h"
+
+namespace mivo_host {
+
+struct Statistics {
+    int downloads = 0;    // "StatisticDownloadCounter"
+    int successful = 0;   // "StatisticSuccessfulDownloads"
+    int totalTimeMs = 0;  // "StatisticTotalDownloadTime"
+};
+
+struct AlbumResult {
+    AlbumInfo album;       // url, year, genre, trackCount as the plug-in completed them
+    std::wstring cover;    // cover image address
+    TrackInfoList tracks;  // in page order, numbered from 1
+};
+
+struct PluginFacts {
+    std::map<std::string, std::string> marker;  // Name, Type, Version, ... from the library's marker
+    std::wstring sourceName;                    // "SourceName"
+    std::wstring sourceId;                      // "SourceId"
+};
+
+struct CommandResult {
+    Command command = Command::None;
+    std::wstring artist;                // NAME as asked (artist, albums, lookup)
+    std::wstring artistUrl;             // artist: the artist page address
+    AlbumInfoList albums;               // albums, lookup
+    std::optional<AlbumResult> album;   // album, lookup (absent when no album was completed)
+    PluginFacts facts;                  // info
+    Statistics statistics;
+    bool succeeded = false;
+    std::string failure;  // why the command failed, when it did
+};
+
+// Runs options.command on plugin. pluginPath is the library file, read for
+// its marker by "info". stopRequested tells lookup not to start the album
+// details after a stop. Exceptions from the plug-in pass through.
+CommandResult RunCommand(const Options& options, CBasicTagsDllInterface& plugin, const std::string& pluginPath,
+                         bool (*stopRequested)());
+
+// The three download statistics of plugin (0 for any it does not answer).
+Statistics ReadStatistics(CBasicTagsDllInterface& plugin);
+
+}  // namespace mivo_host

@@ -1,0 +1,51 @@
+// HostGate: the host-ignore object the host hands to the plug-in through
+// "HostIgnore". The plug-in calls EnterHost before and LeaveHost after each
+// download; the gate keeps a minimum gap between two contacts of one web host
+// by waiting in EnterHost, so the catalogue is not hammered, and reports
+// progress.
+//
+// The gap runs from the end of the last contact (LeaveHost, or EnterHost when
+// the plug-in skipped LeaveHost after a stop request) to the start of the next.
+// Host names are compared without regard to ASCII letter case. The wait ends
+// early when a stop is requested. Owned by the host; used on the thread that
+// runs the plug-in.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "host/Progress.h"
+#include "plugin/BasicTagsDllInterface.h"
+
+namespace mivo_host {
+
+class HostGate : public CHostIgnoreInterface {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // gap: minimum time between two contacts of one host; stopRequested ends a
+    // wait early; progress (not owned, may be null) hears of every contact.
+    HostGate(std::chrono::milliseconds gap, std::function<bool()> stopRequested, Progress* progress);
+
+    // Waits until the gap since the last contact of host has passed, then
+    // records the contact. count is not used. Answers 1.
+    int EnterHost(const wchar_t* host, int count) override;
+    // Records the end of the contact of host. Answers 1.
+    int LeaveHost(const wchar_t* host) override;
+
+    // Contacts entered so far, over all hosts.
+    int Contacts() const { return contacts_; }
+
+private:
+    static std::wstring Key(const wchar_t* host);
+
+    std::chrono::milliseconds gap_;
+    std::function<bool()> stopRequested_;
+    Progress* progress_;
+    std::map<std::wstring, Clock::time_point> lastContact_;
+    int contacts_ = 0;
+};
+
+}  // namespace mivo_host

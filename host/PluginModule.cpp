@@ -1,0 +1,103 @@
+// Loading the plug-in library, its default place and its information marker.
+#include "host/PluginModule.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace mivo_host {
+
+namespace {
+
+constexpr std::string_view kMarkerStart = "###_PluginInfo_###";
+constexpr std::string_view kMarkerEnd = "###";
+// A marker longer than this is not one (its fields are short texts).
+constexpr size_t kMaxMarkerLength = 4096;
+
+std::string LoaderError() {
+    const char* text = dlerror();
+    return text ? text : "unknown loader error";
+}
+
+}  // namespace
+
+PluginModule::~PluginModule() { Close(); }
+
+bool PluginModule::Load(const std::string& path, std::string& error) {
+    Close();
+    dlerror();
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        error = "cannot load the plug-in " + path + ": " + LoaderError();
+        return false;
+    }
+    dlerror();
+    void* symbol = dlsym(handle_, "GetDllInterface");
+    if (!symbol) {
+        error = "the plug-in " + path + " has no GetDllInterface: " + LoaderError();
+        Close();
+        return false;
+    }
+    entry_ = reinterpret_cast<GetDllInterfaceFunction>(symbol);
+    return true;
+}
+
+std::string PluginModule::LoadedFile() const {
+    Dl_info info{};
+    if (!entry_ || !dladdr(reinterpret_cast<void*>(entry_), &info) || !info.dli_fname) return {};
+    return info.dli_fname;
+}
+
+CBasicTagsDllInterface* PluginModule::CreateInterface() const { return entry_ ? entry_() : nullptr; }
+
+void PluginModule::Close() {
+    if (handle_) dlclose(handle_);
+    handle_ = nullptr;
+    entry_ = nullptr;
+}
+
+std::string DefaultPluginPath() {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return "../lib/libmivo.so";
+    return (program.parent_path() / ".." / "lib" / "libmivo.so").lexically_normal().string();
+}
+
+std::optional<std::map<std::string, std::string>> ParsePluginMarker(const std::string& bytes) {
+    size_t start = bytes.find(kMarkerStart);
+    while (start != std::string::npos) {
+        const size_t body = start + kMarkerStart.size();
+        const size_t end = bytes.find(kMarkerEnd, body);
+        if (end == std::string::npos) return std::nullopt;
+        const std::string text = bytes.substr(body, end - body);
+        std::map<std::string, std::string> fields;
+        bool wellFormed = !text.empty() && text.size() <= kMaxMarkerLength && text.find('\0') == std::string::npos;
+        size_t pos = 0;
+        while (wellFormed && pos < text.size()) {
+            const size_t semicolon = text.find(';', pos);
+            const size_t equals = text.find('=', pos);
+            if (semicolon == std::string::npos || equals == std::string::npos || equals > semicolon) {
+                wellFormed = false;
+                break;
+            }
+            std::string value = text.substr(equals + 1, semicolon - equals - 1);
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+            fields[text.substr(pos, equals - pos)] = value;
+            pos = semicolon + 1;
+        }
+        if (wellFormed && !fields.empty()) return fields;
+        start = bytes.find(kMarkerStart, body);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::map<std::string, std::string>> ReadPluginMarker(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return ParsePluginMarker(bytes);
+}
+
+}  // namespace mivo_host
