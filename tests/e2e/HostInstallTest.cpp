@@ -75,8 +75,16 @@ TEST(HostInstall, PutsEverythingUnderThePrefixAndFindPackageWorks) {
     fs::create_directories(project);
     WriteText(project / "CMakeLists.txt", kConsumerProject);
     WriteText(project / "main.cpp", kConsumerSource);
+    // A sanitized plug-in can only be loaded by a program that carries the
+    // sanitizer runtime itself, so the consumer is built as this test was.
+#ifdef __SANITIZE_ADDRESS__
+    const std::string sanitize =
+        " -DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined";
+#else
+    const std::string sanitize;
+#endif
     run = Shell("'" + cmake + "' -S '" + project.string() + "' -B '" + (project / "build").string() +
-                    "' -G Ninja -DCMAKE_PREFIX_PATH='" + prefix.string() + "' && '" + cmake + "' --build '" +
+                    "' -G Ninja -DCMAKE_PREFIX_PATH='" + prefix.string() + "'" + sanitize + " && '" + cmake + "' --build '" +
                     (project / "build").string() + "' -j1",
                 temp.path());
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
