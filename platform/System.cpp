@@ -8,7 +8,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -80,19 +83,38 @@ void SetDebugOutputSink(std::function<void(const std::wstring&)> sink) {
     g_sink = std::move(sink);
 }
 
+namespace {
+
+// The file name the kernel gives for the mapping that holds address: always
+// a full path (resolved when the module was loaded, whatever the current
+// folder is now), " (deleted)" appended once the file is gone. Empty when
+// the address lies in no file-backed mapping.
+std::string MappedFileName(const void* address) {
+    std::ifstream maps("/proc/self/maps");
+    const auto where = reinterpret_cast<uintptr_t>(address);
+    std::string line;
+    while (std::getline(maps, line)) {
+        // start-end perms offset device inode   path
+        char* rest = nullptr;
+        const uintptr_t start = std::strtoull(line.c_str(), &rest, 16);
+        if (!rest || *rest != '-') continue;
+        const uintptr_t end = std::strtoull(rest + 1, nullptr, 16);
+        if (where < start || where >= end) continue;
+        const size_t slash = line.find('/');
+        return slash == std::string::npos ? std::string() : line.substr(slash);
+    }
+    return std::string();
+}
+
+}  // namespace
+
 std::wstring ModuleFileName(const void* address) {
     Dl_info info{};
-    if (dladdr(address, &info) == 0 || !info.dli_fname || !*info.dli_fname) return std::wstring();
-    std::string path = info.dli_fname;
-    // A program's own symbols report the name it was started with; resolve it.
-    if (path.find('/') == std::string::npos || path[0] != '/') {
-        char resolved[4096];
-        if (realpath(path.c_str(), resolved)) path = resolved;
-        else {
-            const ssize_t n = readlink("/proc/self/exe", resolved, sizeof resolved - 1);
-            if (n > 0) path.assign(resolved, static_cast<size_t>(n));
-        }
-    }
+    if (dladdr(address, &info) == 0) return std::wstring();
+    std::string path = MappedFileName(address);
+    // Without the process's mapping list, only a full name from the loader
+    // will do: a relative one was relative to the folder current at load time.
+    if (path.empty() && info.dli_fname && info.dli_fname[0] == '/') path = info.dli_fname;
     return FromUtf8(path);
 }
 

@@ -48,7 +48,8 @@ void DebugOutput(const std::wstring& text);
 void SetDebugOutputSink(std::function<void(const std::wstring&)> sink);
 
 // Full path of the file of the module (shared library or program) that holds
-// address; empty when it cannot be found.
+// address, whatever the current folder is; " (deleted)" follows the name of a
+// file removed since it was loaded. Empty when it cannot be found.
 std::wstring ModuleFileName(const void* address);
 
 }  // namespace platform

@@ -107,6 +107,27 @@ TEST(PluginUnload, ReloadingStartsWithAClosedLog) {
     delete object;
 }
 
+TEST(PluginUnload, SourceIdHashesTheModuleLoadedByARelativePathAfterTheFolderChanged) {
+    TempFolder folder;
+    const fs::path copy = folder.path() / "libmivo-relative.so";
+    fs::copy_file(MIVO_PLUGIN_PATH, copy);
+    const fs::path before = fs::current_path();
+    fs::current_path(folder.path());
+    LoadedPlugin plugin("./libmivo-relative.so");
+    // The host moves on; a file of the same name in the new folder must not be hashed instead.
+    fs::create_directories(folder.path() / "elsewhere");
+    fs::current_path(folder.path() / "elsewhere");
+    { std::ofstream(folder.path() / "elsewhere" / "libmivo-relative.so") << "not the module"; }
+    ASSERT_TRUE(plugin.IsLoaded()) << dlerror();
+    CBasicTagsDllInterface* object = plugin.Create();
+    CString id;
+    ASSERT_EQ(object->Property(L"SourceId", &id), 1);
+    fs::current_path(before);
+    EXPECT_EQ(std::string(id.GetString(), id.GetString() + id.GetLength()),
+              RunCommand("md5sum '" + copy.string() + "'").substr(0, 32));
+    delete object;
+}
+
 TEST(PluginUnload, UnreadableModuleFileLeavesTheSourceIdEmpty) {
     TempFolder folder;
     // A private copy of the library, loaded and then removed from disk, so
