@@ -63,7 +63,17 @@ void CTraceLog::SetTraceLevel(const wchar_t* levelName) {
 
 void CTraceLog::SetLevel(int level) { TheTraceFileWriter().SetLevel(level); }
 
-void CTraceLog::SetParentLogfilePath(const wchar_t* path) { m_strParentLogfilePath = path; }
+// The path is shared by every interface object of the module, which host
+// threads may use at once: it is only read or written under the lock.
+void CTraceLog::SetParentLogfilePath(const wchar_t* path) {
+    CSingleLock lock(&m_cs, true);
+    m_strParentLogfilePath = path;
+}
+
+CString CTraceLog::GetParentLogfilePath() const {
+    CSingleLock lock(&m_cs, true);
+    return m_strParentLogfilePath;
+}
 
 void CTraceLog::Write(int level, const wchar_t* text) {
     if (!text || !m_bOpen || !PassesFilter(level)) return;
@@ -115,9 +125,10 @@ void CTraceLog::CloseAndMerge() {
     Close();
     CString runFile;
     GetCurrentFileName(runFile);
-    if (runFile.IsEmpty() || m_strParentLogfilePath.IsEmpty()) return;
-
     CSingleLock lock(&m_cs, true);
+    const CString parentPath = m_strParentLogfilePath;
+    if (runFile.IsEmpty() || parentPath.IsEmpty()) return;
+
     bool copied = false;
     {
         // The run's file is opened first, so that a merge with nothing to
@@ -126,7 +137,7 @@ void CTraceLog::CloseAndMerge() {
         CStdioFileEx parent;
         try {
             if (source.Open(runFile, CFile::modeRead | CFile::typeText) &&
-                parent.Open(m_strParentLogfilePath,
+                parent.Open(parentPath,
                             CFile::modeWrite | CFile::shareDenyWrite | CFile::modeCreate | CFile::modeNoTruncate |
                                 CFile::typeText | CStdioFileEx::modeUtf16Text)) {
                 parent.SeekToEnd();

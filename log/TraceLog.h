@@ -46,7 +46,7 @@ public:
     // Names the file that CloseAndMerge() appends the run to.
     void SetParentLogfilePath(const wchar_t* path);
     // The current parent log path.
-    CString GetParentLogfilePath() const { return m_strParentLogfilePath; }
+    CString GetParentLogfilePath() const;
 
     // Writes text literally at level. Does nothing while closed or for null text.
     void Write(int level, const wchar_t* text);
@@ -72,7 +72,9 @@ public:
 private:
     std::atomic<bool> m_bOpen{false};
     CString m_strParentLogfilePath;
-    CCriticalSection m_cs;
+    // Guards the parent path and the open/close/merge steps; mutable so
+    // that reading the path from a const log can take it.
+    mutable CCriticalSection m_cs;
 };
 
 // The module's trace log.

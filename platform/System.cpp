@@ -62,9 +62,10 @@ std::wstring SystemErrorText(uint32_t code) {
         const char* httpText = HttpErrorText(code);
         return httpText ? FromUtf8(httpText) + L"\r\n" : std::wstring();
     }
-    char buffer[256];
-    const char* text = strerror_r(static_cast<int>(code), buffer, sizeof buffer);
-    if (!text || !*text || std::strncmp(text, "Unknown error", 13) == 0) return std::wstring();
+    // The English description, whatever language the host process chose
+    // for its messages; null for a code the system does not know.
+    const char* text = strerrordesc_np(static_cast<int>(code));
+    if (!text || !*text) return std::wstring();
     return FromUtf8(text) + L"\r\n";
 }
 
