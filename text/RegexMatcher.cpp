@@ -1,10 +1,12 @@
-// CRegexMatcher over Boost.Regex: wide expressions with the library's default
-// wide traits, Perl syntax, and the library's exceptions turned into trace lines.
+// CRegexMatcher over Boost.Regex: wide expressions with Unicode character
+// classes and case folding, Perl syntax, and the library's exceptions turned
+// into trace lines.
 #include "text/RegexMatcher.h"
 
 #include <boost/regex.hpp>
 
 #include <exception>
+#include <locale>
 #include <stdexcept>
 #include <string>
 
@@ -23,6 +25,21 @@ constexpr size_t kExcerptLength = 50;
 // position is context, not the beginning of the buffer.
 const boost::regex_constants::match_flag_type kContinuationFlags =
     boost::regex_constants::match_prev_avail | boost::regex_constants::match_not_bob;
+
+// The locale whose character classes and case mapping the expressions use:
+// Unicode ("\s" matches U+3000, "\w" matches "é", and "BJÖRK" matches
+// "björk" when case is ignored), whatever locale the host process has set.
+// Falls back to the classic locale where the system has no C.UTF-8.
+const std::locale& CharacterLocale() {
+    static const std::locale locale = [] {
+        try {
+            return std::locale("C.UTF-8");
+        } catch (const std::exception&) {
+            return std::locale::classic();
+        }
+    }();
+    return locale;
+}
 
 }  // namespace
 
@@ -63,6 +80,7 @@ bool CRegexMatcher::Prepare(const CString& subject, const CString& pattern, bool
     if (!caseSensitive) syntax |= boost::regex_constants::icase;
     const wchar_t* const first = pattern.GetString();
     try {
+        impl.m_expression.imbue(CharacterLocale());
         impl.m_expression.assign(first, first + pattern.GetLength(), syntax);
     } catch (const boost::regex_error& error) {
         WriteNarrowTrace(TRACE_ERROR, "Invalid Regex: " + NarrowForTrace(first) +

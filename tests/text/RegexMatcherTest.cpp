@@ -56,6 +56,9 @@ TEST(RegexMatcherTest, WalksFindEveryMatchInOrder) {
         {"empty pattern", L"abc", L"", true, {L"", L"", L"", L""}},
         {"empty and non-empty matches", L"baa", L"a*", true, {L"", L"aa", L""}},
         {"lookahead only", L"ab", L"(?=b)", true, {L""}},
+        {"case-insensitive beyond ASCII", L"BJÖRK björk", L"björk", false, {L"BJÖRK", L"björk"}},
+        {"blank class holds the ideographic space", L"a\u3000b", L"\\s", true, {L"\u3000"}},
+        {"word class holds accented letters", L"café au", L"\\w+", true, {L"café", L"au"}},
     };
     LogCapture log;
     for (const WalkRow& row : rows) {
