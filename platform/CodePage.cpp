@@ -81,42 +81,48 @@ int Resolve(int cp) {
     return cp;
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp >= 0xD800 && cp <= 0xDFFF) cp = kReplacement;
-    if (cp > 0x10FFFF) cp = kReplacement;
+// The code point UTF-8 carries for ch: U+FFFD for what it cannot carry.
+uint32_t Utf8CodePoint(wchar_t ch) {
+    const uint32_t cp = static_cast<uint32_t>(ch);
+    return (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF ? kReplacement : cp;
+}
+
+size_t Utf8Length(uint32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+
+// Writes cp (from Utf8CodePoint) at o and moves o past it.
+void PutUtf8(char*& o, uint32_t cp) {
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        *o++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *o++ = static_cast<char>(0xC0 | (cp >> 6));
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *o++ = static_cast<char>(0xE0 | (cp >> 12));
+        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *o++ = static_cast<char>(0xF0 | (cp >> 18));
+        *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
 
-}  // namespace
-
-int ThreadAnsiCodePage() { return t_threadCodePage != 0 ? t_threadCodePage : ProcessCodePage(); }
-
-void SetThreadAnsiCodePage(int codePage) { t_threadCodePage = codePage; }
-
-bool IsCodePageSupported(int codePage) {
-    const int cp = Resolve(codePage);
-    return cp == kCodePageUtf8 || TableFor(cp) != nullptr;
+size_t Utf8Length(std::wstring_view text) {
+    size_t length = 0;
+    for (wchar_t ch : text) length += Utf8Length(Utf8CodePoint(ch));
+    return length;
 }
 
-std::wstring FromUtf8(std::string_view bytes) {
-    // Never more characters than bytes: write into a buffer of that size and
-    // cut it to length at the end (pages of 100 KB decode in one pass).
-    std::wstring out(bytes.size(), L'\0');
-    wchar_t* o = out.data();
+size_t PutUtf8(std::wstring_view text, char* out) {
+    char* o = out;
+    for (wchar_t ch : text) PutUtf8(o, Utf8CodePoint(ch));
+    return static_cast<size_t>(o - out);
+}
+
+// Decodes UTF-8 into out (room for bytes.size() characters); returns the count.
+size_t DecodeUtf8(std::string_view bytes, wchar_t* out) {
+    wchar_t* o = out;
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t n = bytes.size();
     size_t i = 0;
@@ -150,14 +156,31 @@ std::wstring FromUtf8(std::string_view bytes) {
         else *o++ = kReplacement;  // the maximal invalid subpart becomes one U+FFFD
         i = j;
     }
-    out.resize(static_cast<size_t>(o - out.data()));
+    return static_cast<size_t>(o - out);
+}
+
+}  // namespace
+
+int ThreadAnsiCodePage() { return t_threadCodePage != 0 ? t_threadCodePage : ProcessCodePage(); }
+
+void SetThreadAnsiCodePage(int codePage) { t_threadCodePage = codePage; }
+
+bool IsCodePageSupported(int codePage) {
+    const int cp = Resolve(codePage);
+    return cp == kCodePageUtf8 || TableFor(cp) != nullptr;
+}
+
+std::wstring FromUtf8(std::string_view bytes) {
+    // Never more characters than bytes: write into a buffer of that size and
+    // cut it to length at the end (pages of 100 KB decode in one pass).
+    std::wstring out(bytes.size(), L'\0');
+    out.resize(DecodeUtf8(bytes, out.data()));
     return out;
 }
 
 std::string ToUtf8(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (wchar_t ch : text) AppendUtf8(out, static_cast<uint32_t>(ch));
+    std::string out(Utf8Length(text), '\0');
+    PutUtf8(text, out.data());
     return out;
 }
 
@@ -197,33 +220,57 @@ std::wstring FromUtf16(std::u16string_view units) {
     return out;
 }
 
-std::optional<std::wstring> Decode(int codePage, std::string_view bytes) {
+std::optional<size_t> DecodeInto(int codePage, std::string_view bytes, wchar_t* out) {
     const int cp = Resolve(codePage);
-    if (cp == kCodePageUtf8) return FromUtf8(bytes);
+    if (cp == kCodePageUtf8) return DecodeUtf8(bytes, out);
     auto table = TableFor(cp);
     if (!table) return std::nullopt;
-    std::wstring out(bytes.size(), L'\0');
     for (size_t i = 0; i < bytes.size(); ++i) out[i] = table->decode[static_cast<unsigned char>(bytes[i])];
+    return bytes.size();
+}
+
+std::optional<std::wstring> Decode(int codePage, std::string_view bytes) {
+    std::wstring out(bytes.size(), L'\0');
+    const auto count = DecodeInto(codePage, bytes, out.data());
+    if (!count) return std::nullopt;
+    out.resize(*count);
     return out;
 }
 
-std::optional<std::string> Encode(int codePage, std::wstring_view text, char defaultChar, bool* usedDefault) {
+std::optional<size_t> EncodedLength(int codePage, std::wstring_view text) {
+    const int cp = Resolve(codePage);
+    if (cp == kCodePageUtf8) return Utf8Length(text);
+    if (!TableFor(cp)) return std::nullopt;
+    return text.size();
+}
+
+std::optional<size_t> EncodeInto(int codePage, std::wstring_view text, char* out, char defaultChar,
+                                 bool* usedDefault) {
     if (usedDefault) *usedDefault = false;
     const int cp = Resolve(codePage);
-    if (cp == kCodePageUtf8) return ToUtf8(text);
+    if (cp == kCodePageUtf8) return PutUtf8(text, out);
     auto table = TableFor(cp);
     if (!table) return std::nullopt;
-    std::string out;
-    out.reserve(text.size());
-    for (wchar_t ch : text) {
-        auto it = table->encode.find(ch);
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto it = table->encode.find(text[i]);
         if (it != table->encode.end()) {
-            out += static_cast<char>(it->second);
+            out[i] = static_cast<char>(it->second);
         } else {
-            out += defaultChar;
+            out[i] = defaultChar;
             if (usedDefault) *usedDefault = true;
         }
     }
+    return text.size();
+}
+
+std::optional<std::string> Encode(int codePage, std::wstring_view text, char defaultChar, bool* usedDefault) {
+    const auto length = EncodedLength(codePage, text);
+    if (!length) {
+        if (usedDefault) *usedDefault = false;
+        return std::nullopt;
+    }
+    std::string out(*length, '\0');
+    EncodeInto(codePage, text, out.data(), defaultChar, usedDefault);
     return out;
 }
 

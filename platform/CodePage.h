@@ -41,6 +41,21 @@ std::optional<std::wstring> Decode(int codePage, std::string_view bytes);
 std::optional<std::string> Encode(int codePage, std::wstring_view text, char defaultChar = '?',
                                   bool* usedDefault = nullptr);
 
+// Decodes bytes from codePage into out, which must have room for
+// bytes.size() characters (no page gives more characters than bytes).
+// Returns the number written; nullopt, writing nothing, for an unsupported page.
+std::optional<size_t> DecodeInto(int codePage, std::string_view bytes, wchar_t* out);
+
+// The number of bytes Encode() gives for text in codePage; nullopt for an
+// unsupported page.
+std::optional<size_t> EncodedLength(int codePage, std::wstring_view text);
+
+// Encodes text into codePage as Encode() does, into out, which must have room
+// for EncodedLength() bytes. Returns the number written; nullopt, writing
+// nothing, for an unsupported page.
+std::optional<size_t> EncodeInto(int codePage, std::wstring_view text, char* out, char defaultChar = '?',
+                                 bool* usedDefault = nullptr);
+
 // UTF-8 to wide and back, the encoding of file names and of INI files.
 std::wstring FromUtf8(std::string_view bytes);
 std::string ToUtf8(std::wstring_view text);

@@ -61,22 +61,27 @@ CString ConvertToWide(const std::string& bytes, int codePage) {
     return CString(std::move(*wide));
 }
 
+// Both converters write straight into their storage: texts that fit the
+// inline buffer never touch the heap.
 NarrowToWide::NarrowToWide(const char* text, int codePage) {
     if (!text) return;
-    const auto wide = platform::Decode(codePage, std::string_view(text, std::strlen(text)));
-    if (!wide) ThrowUnsupported("NarrowToWide", codePage);
-    const size_t count = wide->size() + 1;
-    wchar_t* out = StorageFor(count, m_szBuffer, m_heap);
-    std::wmemcpy(out, wide->c_str(), count);
+    const std::string_view bytes(text, std::strlen(text));
+    // No page gives more characters than bytes.
+    wchar_t* out = StorageFor(bytes.size() + 1, m_szBuffer, m_heap);
+    const auto count = platform::DecodeInto(codePage, bytes, out);
+    if (!count) ThrowUnsupported("NarrowToWide", codePage);
+    out[*count] = L'\0';
     m_psz = out;
 }
 
 WideToNarrow::WideToNarrow(const wchar_t* text, int codePage) {
     if (!text) return;
-    const auto narrow = platform::Encode(codePage, std::wstring_view(text, std::wcslen(text)));
-    if (!narrow) ThrowUnsupported("WideToNarrow", codePage);
-    const size_t count = narrow->size() + 1;
-    char* out = StorageFor(count, m_szBuffer, m_heap);
-    std::memcpy(out, narrow->c_str(), count);
+    const std::wstring_view wide(text, std::wcslen(text));
+    const auto length = platform::EncodedLength(codePage, wide);
+    if (!length) ThrowUnsupported("WideToNarrow", codePage);
+    char* out = StorageFor(*length + 1, m_szBuffer, m_heap);
+    const auto count = platform::EncodeInto(codePage, wide, out);
+    if (!count) ThrowUnsupported("WideToNarrow", codePage);
+    out[*count] = '\0';
     m_psz = out;
 }
