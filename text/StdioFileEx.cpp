@@ -96,8 +96,8 @@ bool CStdioFileEx::ReadUtf16Line(std::wstring& line) {
         const int low = ReadByte();
         if (low == EOF) break;
         const int high = ReadByte();
+        if (high == EOF) break;  // a lone last byte holds no unit: end of file
         any = true;
-        if (high == EOF) break;  // an odd last byte holds no unit
         const char16_t unit = static_cast<char16_t>(low | (high << 8));
         if (unit == u'\n') break;
         m_units += unit;

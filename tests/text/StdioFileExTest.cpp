@@ -45,6 +45,9 @@ TEST(StdioFileExTest, ReadingSplitsLinesAndDetectsTheMark) {
         {"empty file", "", false, {}},
         {"one byte", "\xFF", false, {L"\xFF"}},
         {"mark only", "\xFF\xFE", true, {}},
+        {"lone byte after the mark is no line", "\xFF\xFE" "A", true, {}},
+        {"lone byte after a last LF is no line", "\xFF\xFE" + Utf16(L"A\n") + "B", true, {L"A"}},
+        {"lone byte after a line without LF is dropped", "\xFF\xFE" + Utf16(L"A") + "B", true, {L"A"}},
         {"8-bit lines", "x\r\ny", false, {L"x", L"y"}},
     };
     for (const auto& row : rows) {
