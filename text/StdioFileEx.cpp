@@ -1,6 +1,12 @@
 // CStdioFileEx: UTF-16LE and code-page text lines over CStdioFile.
+//
+// Writes bypass the stream's buffer: the stream hands its position to the
+// descriptor before the write and takes the descriptor's position back after
+// it.
 #include "text/StdioFileEx.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <cwchar>
 
@@ -57,19 +63,60 @@ uint64_t CStdioFileEx::Seek(int64_t offset, unsigned from) {
 
 void CStdioFileEx::WriteString(const wchar_t* text) {
     if (!text) return;
-    const bool utf16 = (m_nFlags & modeUtf16Text) != 0;
-    if (utf16) {
-        if (m_bMarkOnFirstWrite && CFile::GetPosition() == 0) {
-            static const unsigned char kBom[2] = {0xFF, 0xFE};
-            CFile::Write(kBom, 2);
-        }
-        const std::string bytes = platform::ToUtf16Le(text);
-        CFile::Write(bytes.data(), static_cast<unsigned>(bytes.size()));
-        return;
+    const uint64_t position = HandPositionToDescriptor();
+    size_t written = 0;
+    try {
+        written = WriteText(text, position);
+    } catch (...) {
+        // A failed write may have written part of the text: the descriptor knows how much.
+        HandPositionToStream(CFile::GetPosition());
+        throw;
     }
-    CTemplateSmartPtrArray<char> holder(m_byteBuffer);
-    const int n = ConvertWideToMultiByte(text, holder, kBufferUnits, m_nCodePage, m_chReplacement);
-    if (n > 0) CFile::Write(holder.Get(), static_cast<unsigned>(n));
+    HandPositionToStream(position + written);
+}
+
+size_t CStdioFileEx::WriteText(const wchar_t* text, uint64_t position) {
+    if ((m_nFlags & modeUtf16Text) == 0) {
+        CTemplateSmartPtrArray<char> holder(m_byteBuffer);
+        const int n = ConvertWideToMultiByte(text, holder, kBufferUnits, m_nCodePage, m_chReplacement);
+        if (n <= 0) return 0;
+        CFile::Write(holder.Get(), static_cast<unsigned>(n));
+        return static_cast<size_t>(n);
+    }
+    // The mark and the text leave in one write, from the byte buffer when they fit.
+    const std::wstring_view view(text);
+    const size_t markSize = m_bMarkOnFirstWrite && position == 0 ? 2 : 0;
+    const size_t size = markSize + platform::Utf16LeSize(view);
+    std::string heap;
+    char* bytes = m_byteBuffer;
+    if (size > sizeof m_byteBuffer) {
+        heap.resize(size);
+        bytes = heap.data();
+    }
+    if (markSize != 0) {
+        bytes[0] = static_cast<char>(0xFF);
+        bytes[1] = static_cast<char>(0xFE);
+    }
+    platform::ToUtf16Le(view, bytes + markSize);
+    for (size_t done = 0; done < size;) {
+        const size_t chunk = std::min<size_t>(size - done, 1u << 30);
+        CFile::Write(bytes + done, static_cast<unsigned>(chunk));
+        done += chunk;
+    }
+    return size;
+}
+
+uint64_t CStdioFileEx::HandPositionToDescriptor() {
+    const uint64_t position = CStdioFile::GetPosition();
+    if (std::fflush(m_pStream) != 0) ThrowOsError(static_cast<uint32_t>(errno ? errno : EIO));
+    CFile::Seek(static_cast<int64_t>(position), begin);
+    return position;
+}
+
+void CStdioFileEx::HandPositionToStream(uint64_t position) {
+    // Positioning the stream also drops whatever it had read ahead, which the
+    // write may have overtaken.
+    CStdioFile::Seek(static_cast<int64_t>(position), begin);
 }
 
 bool CStdioFileEx::ReadString(CString& line) {
