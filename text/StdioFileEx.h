@@ -12,7 +12,10 @@
 // the stream's buffer: the descriptor is first moved to the stream's position
 // and the stream is afterwards moved to where the write ended, so the data is
 // in the file when WriteString returns and the position follows it.
-// One object is used by one thread at a time.
+//
+// Lines are built in scratch buffers inside the object; only a line or text
+// longer than those takes heap memory, and gives it back before the call
+// returns. One object is used by one thread at a time.
 #pragma once
 
 #include <string>
@@ -107,6 +110,4 @@ private:
     // Scratch buffers reused by every line, so short lines need no allocation.
     wchar_t m_wideBuffer[kBufferUnits] = {};
     char m_byteBuffer[kBufferUnits] = {};
-    std::u16string m_units;
-    std::string m_bytes;
 };

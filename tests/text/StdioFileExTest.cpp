@@ -1,6 +1,6 @@
 // Encoding-aware text file: mark detection and writing, line splitting,
-// long lines, the 8-bit path with its replacement character, and one file
-// position shared by reads, writes and seeks.
+// long lines, the 8-bit path with its replacement character, one file
+// position shared by reads, writes and seeks, and the memory lines take.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +9,7 @@
 #include "platform/CodePage.h"
 #include "text/StdioFileEx.h"
 #include "tests/support/TempDir.h"
+#include "tests/text/AllocationHooks.h"
 
 using testsupport::ReadBytes;
 using testsupport::TempDir;
@@ -208,6 +209,68 @@ TEST(StdioFileExTest, ReadsWritesAndSeeksShareOnePosition) {
         }
         EXPECT_EQ(ReadBytes(file), row.after);
     }
+}
+
+TEST(StdioFileExTest, LongLinesGiveTheirMemoryBack) {
+    TempDir dir;
+    const size_t kLong = 5u << 20;  // 10 MB of UTF-16, 5 MB of 8-bit text
+    const std::wstring longLine(kLong, L'z');
+    const struct {
+        const char* name;
+        std::string bytes;
+    } rows[] = {
+        {"UTF-16", "\xFF\xFE" + Utf16(longLine + L"\nshort\n")},
+        {"8-bit", std::string(kLong, 'z') + "\nshort\n"},
+    };
+    platform::SetThreadAnsiCodePage(28591);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto file = dir / "long.txt";
+        WriteBytes(file, row.bytes);
+        CStdioFileEx in;
+        ASSERT_TRUE(in.Open(file.wstring().c_str(), CFile::modeRead));
+        CString line;
+        const size_t before = testsupport::LiveAllocatedBytes();
+        ASSERT_TRUE(in.ReadString(line));
+        EXPECT_EQ(line.str(), longLine);
+        line.str().clear();
+        line.str().shrink_to_fit();
+        const size_t after = testsupport::LiveAllocatedBytes();
+        EXPECT_LT(after, before + 64 * 1024) << "bytes still held after the long line: " << after - before;
+        ASSERT_TRUE(in.ReadString(line));
+        EXPECT_EQ(line, L"short");
+    }
+    platform::SetThreadAnsiCodePage(0);
+}
+
+TEST(StdioFileExTest, ShortUtf16LinesNeedNoHeap) {
+    TempDir dir;
+    const auto file = dir / "short.txt";
+    const std::wstring fullBuffer(4095, L'x');
+    const std::wstring written(2000, L'y');
+    const std::wstring pair = L"\U0001F3B5 ok\r\n";
+    {
+        CStdioFileEx out;
+        ASSERT_TRUE(out.Open(file.wstring().c_str(),
+                             CFile::modeCreate | CFile::modeWrite | CStdioFileEx::modeUtf16Text));
+        const size_t count = testsupport::AllocationCount();
+        out.WriteString(pair.c_str());
+        out.WriteString(written.c_str());
+        EXPECT_EQ(testsupport::AllocationCount(), count) << "writing";
+    }
+    WriteBytes(file, ReadBytes(file) + Utf16(L"\n" + fullBuffer + L"\n"));
+    CStdioFileEx in;
+    ASSERT_TRUE(in.Open(file.wstring().c_str(), CFile::modeRead));
+    CString line;
+    line.str().reserve(5000);
+    const size_t count = testsupport::AllocationCount();
+    EXPECT_TRUE(in.ReadString(line));
+    EXPECT_EQ(line, L"\U0001F3B5 ok");
+    EXPECT_TRUE(in.ReadString(line));
+    EXPECT_EQ(line.str(), written);
+    EXPECT_TRUE(in.ReadString(line));
+    EXPECT_EQ(line.str(), fullBuffer);
+    EXPECT_EQ(testsupport::AllocationCount(), count) << "reading";
 }
 
 TEST(StdioFileExTest, OpeningAMissingFileFails) {
