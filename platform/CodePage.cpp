@@ -184,16 +184,29 @@ std::string ToUtf8(std::wstring_view text) {
     return out;
 }
 
-std::string ToUtf16Le(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
+namespace {
+
+// The code point that UTF-16 writes for ch: U+FFFD for values beyond U+10FFFF.
+uint32_t Utf16CodePoint(wchar_t ch) {
+    const uint32_t cp = static_cast<uint32_t>(ch);
+    return cp > 0x10FFFF ? kReplacement : cp;
+}
+
+}  // namespace
+
+size_t Utf16LeSize(std::wstring_view text) {
+    size_t size = 0;
+    for (wchar_t ch : text) size += Utf16CodePoint(ch) >= 0x10000 ? 4 : 2;
+    return size;
+}
+
+void ToUtf16Le(std::wstring_view text, char* out) {
     auto put = [&out](uint32_t unit) {
-        out += static_cast<char>(unit & 0xFF);
-        out += static_cast<char>((unit >> 8) & 0xFF);
+        *out++ = static_cast<char>(unit & 0xFF);
+        *out++ = static_cast<char>((unit >> 8) & 0xFF);
     };
     for (wchar_t ch : text) {
-        uint32_t cp = static_cast<uint32_t>(ch);
-        if (cp > 0x10FFFF) cp = kReplacement;
+        uint32_t cp = Utf16CodePoint(ch);
         if (cp >= 0x10000) {
             cp -= 0x10000;
             put(0xD800 | (cp >> 10));
@@ -202,6 +215,11 @@ std::string ToUtf16Le(std::wstring_view text) {
             put(cp);
         }
     }
+}
+
+std::string ToUtf16Le(std::wstring_view text) {
+    std::string out(Utf16LeSize(text), '\0');
+    ToUtf16Le(text, out.data());
     return out;
 }
 

@@ -64,6 +64,13 @@ std::string ToUtf8(std::wstring_view text);
 // that UTF-16 cannot carry. No byte-order mark.
 std::string ToUtf16Le(std::wstring_view text);
 
+// The number of bytes ToUtf16Le gives for text.
+size_t Utf16LeSize(std::wstring_view text);
+
+// Writes the bytes of ToUtf16Le into out, which has room for Utf16LeSize(text)
+// bytes; allocates nothing.
+void ToUtf16Le(std::wstring_view text, char* out);
+
 // UTF-16 code units to wide text: surrogate pairs are joined, a lone surrogate
 // is kept as it stands.
 std::wstring FromUtf16(std::u16string_view units);

@@ -4,9 +4,20 @@
 //
 // Opening for reading detects UTF-16LE by the mark FF FE; opening with
 // modeUtf16Text selects UTF-16LE output, and a write at position 0 is
-// preceded by the mark. Writes go straight to the file descriptor at its
-// current position. Code points above U+FFFF are written as surrogate pairs
-// and joined again on reading. One object is used by one thread at a time.
+// preceded by the mark. Code points above U+FFFF are written as surrogate
+// pairs and joined again on reading.
+//
+// The C stream keeps the file position for reads, writes, Seek and
+// GetPosition alike. A write goes straight to the file descriptor, bypassing
+// the stream's buffer: the descriptor is first moved to the stream's position
+// and the stream is afterwards moved to where the write ended, so the data is
+// in the file when WriteString returns and the position follows it.
+//
+// Lines are built in scratch buffers inside the object. A UTF-16LE line or
+// text that fits them takes no heap memory (8-bit text still passes through
+// the code-page converter, which allocates a temporary); a longer one takes
+// heap memory and gives it back before the call returns. One object is used
+// by one thread at a time.
 #pragma once
 
 #include <string>
@@ -84,6 +95,13 @@ public:
 private:
     bool ReadUtf16Line(std::wstring& line);
     bool ReadByteLine(std::wstring& line);
+    // Writes text at position through the descriptor; returns the bytes written.
+    size_t WriteText(const wchar_t* text, uint64_t position);
+    // Flushes the stream, drops what it read ahead and moves the descriptor to
+    // the stream's position, which it returns.
+    uint64_t HandPositionToDescriptor();
+    // Moves the stream to position, where a direct write ended.
+    void HandPositionToStream(uint64_t position);
 
     bool m_bUnicode = false;
     unsigned m_nFlags = 0;
@@ -94,6 +112,4 @@ private:
     // Scratch buffers reused by every line, so short lines need no allocation.
     wchar_t m_wideBuffer[kBufferUnits] = {};
     char m_byteBuffer[kBufferUnits] = {};
-    std::u16string m_units;
-    std::string m_bytes;
 };

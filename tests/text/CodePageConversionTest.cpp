@@ -8,7 +8,7 @@
 #include <system_error>
 
 #include "platform/CodePage.h"
-#include "tests/text/AllocationFailure.h"
+#include "tests/text/AllocationHooks.h"
 #include "tests/text/LogCapture.h"
 #include "text/CodePageConversion.h"
 

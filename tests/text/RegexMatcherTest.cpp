@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/CodePage.h"
-#include "tests/text/AllocationFailure.h"
+#include "tests/text/AllocationHooks.h"
 #include "tests/text/LogCapture.h"
 #include "text/RegexMatcher.h"
 
