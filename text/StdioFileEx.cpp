@@ -77,27 +77,35 @@ size_t JoinSurrogates(wchar_t* units, size_t count) {
 
 }  // namespace
 
+// Both conversions write straight into dest: a text that fits its storage
+// takes no other memory.
 int ConvertMultiByteToWide(const char* text, CTemplateSmartPtrArray<wchar_t>& dest, int capacity, int codePage) {
     if (!text) return 0;
-    const auto wide = platform::Decode(ResolveCodePage(codePage), std::string_view(text, std::strlen(text)));
-    if (!wide) return 0;
-    const size_t needed = wide->size() + 1;
+    const int page = ResolveCodePage(codePage);
+    if (!platform::IsCodePageSupported(page)) return 0;
+    const std::string_view bytes(text, std::strlen(text));
+    // No page gives more characters than bytes.
+    const size_t room = bytes.size() + 1;
     wchar_t* out = dest.Get();
-    if (!out || capacity < 0 || needed > static_cast<size_t>(capacity)) out = dest.Allocate(needed);
-    std::wmemcpy(out, wide->c_str(), needed);
-    return static_cast<int>(wide->size());
+    if (!out || capacity < 0 || room > static_cast<size_t>(capacity)) out = dest.Allocate(room);
+    const size_t count = platform::DecodeInto(page, bytes, out).value_or(0);
+    out[count] = L'\0';
+    return static_cast<int>(count);
 }
 
 int ConvertWideToMultiByte(const wchar_t* text, CTemplateSmartPtrArray<char>& dest, int capacity, int codePage,
                            char replacement) {
     if (!text) return 0;
-    const auto bytes = platform::Encode(ResolveCodePage(codePage), std::wstring_view(text), replacement);
-    if (!bytes) return 0;
-    const size_t needed = bytes->size() + 1;
+    const int page = ResolveCodePage(codePage);
+    const std::wstring_view wide(text);
+    const auto length = platform::EncodedLength(page, wide);
+    if (!length) return 0;
+    const size_t needed = *length + 1;
     char* out = dest.Get();
     if (!out || capacity < 0 || needed > static_cast<size_t>(capacity)) out = dest.Allocate(needed);
-    std::memcpy(out, bytes->c_str(), needed);
-    return static_cast<int>(bytes->size());
+    const size_t count = platform::EncodeInto(page, wide, out, replacement).value_or(0);
+    out[count] = '\0';
+    return static_cast<int>(count);
 }
 
 bool CStdioFileEx::Open(const wchar_t* fileName, unsigned openFlags, CFileException* error) {

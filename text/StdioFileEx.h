@@ -13,10 +13,9 @@
 // and the stream is afterwards moved to where the write ended, so the data is
 // in the file when WriteString returns and the position follows it.
 //
-// Lines are built in scratch buffers inside the object. A UTF-16LE line or
-// text that fits them takes no heap memory (8-bit text still passes through
-// the code-page converter, which allocates a temporary); a longer one takes
-// heap memory and gives it back before the call returns. One object is used
+// Lines are built in scratch buffers inside the object. A line or text that
+// fits them (4,095 units) takes no heap memory; a longer one takes heap
+// memory and gives it back before the call returns. One object is used
 // by one thread at a time.
 #pragma once
 

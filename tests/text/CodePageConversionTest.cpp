@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
+#include <cwchar>
 #include <string>
 #include <system_error>
 
@@ -133,3 +135,23 @@ TEST(NarrowToWideTest, UnsupportedCodePageThrowsSystemError) {
 }
 
 }  // namespace
+
+TEST(CodePageConversionTest, ShortTextsConvertWithoutTheHeap) {
+    const std::string narrow(100, 'n');
+    const std::wstring wide = std::wstring(99, L'w') + L"\u00e9";
+    for (int codePage : {65001, 1252}) {
+        { NarrowToWide warmUp("x", codePage); }  // the page's table is built once, on first use
+        const size_t count = testsupport::AllocationCount();
+        size_t wideLength = 0, narrowLength = 0;
+        {
+            NarrowToWide toWide(narrow.c_str(), codePage);
+            WideToNarrow toNarrow(wide.c_str(), codePage);
+            wideLength = std::wcslen(toWide);
+            narrowLength = std::strlen(toNarrow);
+        }
+        EXPECT_EQ(testsupport::AllocationCount(), count) << codePage;
+        EXPECT_EQ(wideLength, 100u) << codePage;
+        EXPECT_EQ(narrowLength, codePage == 65001 ? 101u : 100u) << codePage;
+    }
+}
+

@@ -273,6 +273,34 @@ TEST(StdioFileExTest, ShortUtf16LinesNeedNoHeap) {
     EXPECT_EQ(testsupport::AllocationCount(), count) << "reading";
 }
 
+TEST(StdioFileExTest, Short8BitLinesNeedNoHeap) {
+    for (int codePage : {65001, 1252}) {
+        platform::SetThreadAnsiCodePage(codePage);  // 8-bit files use the thread's ANSI page
+        TempDir dir;
+        const auto file = dir / "short8.txt";
+        const std::wstring text = L"caf\u00e9 line, longer than a short string";
+        const std::wstring written = text + L"\n";
+        {
+            CStdioFileEx out;
+            ASSERT_TRUE(out.Open(file.wstring().c_str(), CFile::modeCreate | CFile::modeWrite));
+            out.WriteString(L"warm-up\n");  // the page's table is built once, on first use
+            const size_t count = testsupport::AllocationCount();
+            out.WriteString(written.c_str());
+            EXPECT_EQ(testsupport::AllocationCount(), count) << "writing in page " << codePage;
+        }
+        CStdioFileEx in;
+        ASSERT_TRUE(in.Open(file.wstring().c_str(), CFile::modeRead));
+        CString line;
+        line.str().reserve(100);
+        ASSERT_TRUE(in.ReadString(line));
+        const size_t count = testsupport::AllocationCount();
+        EXPECT_TRUE(in.ReadString(line));
+        EXPECT_EQ(testsupport::AllocationCount(), count) << "reading in page " << codePage;
+        EXPECT_EQ(line.str(), text) << codePage;
+    }
+    platform::SetThreadAnsiCodePage(0);
+}
+
 TEST(StdioFileExTest, OpeningAMissingFileFails) {
     TempDir dir;
     CStdioFileEx in;
