@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <cwchar>
+#include <optional>
 
 #include "log/TraceFileWriter.h"
 #include "platform/FileSystem.h"
@@ -135,12 +136,13 @@ void CTraceLog::CloseAndMerge() {
         // copy never creates an empty parent file.
         CStdioFileEx source;
         CStdioFileEx parent;
+        std::optional<uint64_t> blockStart;
         try {
             if (source.Open(runFile, CFile::modeRead | CFile::typeText) &&
                 parent.Open(parentPath,
                             CFile::modeWrite | CFile::shareDenyWrite | CFile::modeCreate | CFile::modeNoTruncate |
                                 CFile::typeText | CStdioFileEx::modeUtf16Text)) {
-                parent.SeekToEnd();
+                blockStart = parent.SeekToEnd();
                 parent.WriteString((L"\r\n" + platform::FileNamePart(runFile.str()) + L"\r\n").c_str());
                 CString line;
                 while (source.ReadString(line)) {
@@ -151,6 +153,14 @@ void CTraceLog::CloseAndMerge() {
             }
         } catch (...) {
             copied = false;
+            // A block cut short is taken out again: the run's file stays and
+            // a later merge copies it whole, so no line appears twice.
+            if (blockStart) {
+                try {
+                    parent.SetLength(*blockStart);
+                } catch (...) {
+                }
+            }
         }
         source.Abort();
         parent.Abort();

@@ -126,6 +126,10 @@ uint64_t CFile::GetLength() const {
     return static_cast<uint64_t>(st.st_size);
 }
 
+void CFile::SetLength(uint64_t length) {
+    if (::ftruncate(m_fd, static_cast<off_t>(length)) != 0) ThrowOsError(static_cast<uint32_t>(errno));
+}
+
 void CFile::Close() {
     if (m_fd < 0) return;
     const int fd = m_fd;

@@ -74,6 +74,8 @@ public:
     virtual uint64_t GetPosition() const;
     // The file's length in bytes. Throws on error.
     uint64_t GetLength() const;
+    // Cuts or extends the file to length bytes; the position is unchanged. Throws on error.
+    void SetLength(uint64_t length);
     // Closes the file; throws when the system reports an error on closing.
     virtual void Close();
     // Closes the file without raising anything.

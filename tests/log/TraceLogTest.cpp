@@ -2,8 +2,14 @@
 // change, merge into the parent log, and concurrent writers.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <thread>
 #include <vector>
@@ -277,6 +283,41 @@ TEST_F(TraceLogTest, AFailedMergeKeepsTheRunFile) {
     EXPECT_EQ(lines[0], L"");
     EXPECT_EQ(lines[1], run.filename().wstring());
     EXPECT_EQ(MessageOf(lines[2]), L"keep me");
+}
+
+TEST_F(TraceLogTest, AMergeCutShortTakesItsBlockOutAgain) {
+    TempDir dir;
+    const fs::path parent = dir / "host.log";
+    const std::string before = "\xFF\xFE" + platform::ToUtf16Le(L"host line\r\n");
+    { std::ofstream(parent, std::ios::binary) << before; }
+    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
+    for (int i = 0; i < 200; ++i) TheTraceLog().Write(TRACE_ERROR, L"a line of the run that needs room");
+    const fs::path run = RunFiles(dir.path()).at(0);
+    const std::string runBody = ReadBytes(run).substr(2);
+
+    // A child whose files may not grow far (as on a full disk) merges: the
+    // copy fails part-way. It leaves without running the module's exit merge.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{before.size() + 600, before.size() + 600};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        TheTraceLog().CloseAndMerge();
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(ReadBytes(parent), before) << "the partial block is taken out";
+    ASSERT_TRUE(fs::exists(run)) << "and the run's file kept";
+
+    // With room again, the next merge copies the run once, whole.
+    TheTraceLog().CloseAndMerge();
+    EXPECT_FALSE(fs::exists(run));
+    EXPECT_EQ(ReadBytes(parent),
+              before + platform::ToUtf16Le(L"\r\n" + run.filename().wstring() + L"\r\n") + runBody);
 }
 
 // ---------------------------------------------------------------------------
