@@ -130,7 +130,10 @@ public:
     uint32_t Send(std::string_view body);
 
     // Waits for the final response's status line and headers (redirects
-    // followed). Fails with the transfer's error when none arrives.
+    // followed, interim 1xx responses passed over) and returns as soon as its
+    // head is complete, before any of its body. Fails with the transfer's
+    // error when no complete head arrives, and with kHttpErrorRedirectFailed
+    // for the redirect past the limit.
     uint32_t ReceiveResponse();
 
     // Status code of the final response; 0 before ReceiveResponse() succeeded.
@@ -157,7 +160,7 @@ private:
     struct Transfer;
     HttpRequest(HttpSession& session, std::string url, std::string verb, std::string referrer, bool refresh);
 
-    enum class Goal { RequestSent, ResponseStarted, DataReady };
+    enum class Goal { RequestSent, FinalHead, DataReady };
     void Pump(Goal goal);
     bool Reached(Goal goal) const;
     uint32_t TransferError() const;
