@@ -63,8 +63,8 @@ bool IsHostName(std::string_view host) {
     });
 }
 
-// "host:port", "[v6]:port" or either with an "http://" prefix; the result is
-// the proxy URL for libcurl, empty when text is not acceptable.
+}  // namespace
+
 std::string ProxyUrl(std::string_view text) {
     constexpr std::string_view prefix = "http://";
     if (text.size() >= prefix.size() && EqualsNoCaseAscii(text.substr(0, prefix.size()), prefix))
@@ -96,8 +96,16 @@ std::string ProxyUrl(std::string_view text) {
     if (port.size() > 5 || !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::string();
     if (!port.empty() && std::stoi(std::string(port)) > 65535) return std::string();
-    return std::string(prefix) + std::string(text);
+    // A named proxy without a port is asked on the HTTP port, not on the
+    // engine's own proxy default.
+    std::string url(prefix);
+    url += text.front() == '[' ? "[" + std::string(host) + "]" : std::string(host);
+    url += ':';
+    url += port.empty() ? std::string_view("80") : port;
+    return url;
 }
+
+namespace {
 
 uint32_t MapCurlError(CURLcode code) {
     switch (code) {

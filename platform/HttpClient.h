@@ -12,8 +12,8 @@
 //
 // Behaviour: redirects are followed, at most 10, to http and https only; a
 // redirect to any other scheme is not followed and its 3xx response becomes
-// the final response. A named proxy "host:port" receives every request in
-// absolute form; without one no proxy is used at all (proxy environment
+// the final response. A named proxy "host:port" (port 80 when none is given)
+// receives every request in absolute form; without one no proxy is used at all (proxy environment
 // variables are ignored). Default timeouts: connect 60 s, receive 30 s (the
 // longest silence tolerated while waiting for response bytes). Bytes that may
 // not stand in a request target are percent-encoded; a header name or value
@@ -50,8 +50,8 @@ struct HttpTimeouts {
 class HttpSession {
 public:
     // Opens a session whose requests carry agent as their User-Agent unless a
-    // request header replaces it. proxy is "host:port" (an "http://" prefix is
-    // allowed) or empty for direct connections. Never fails as such: a setup
+    // request header replaces it. proxy is a text ProxyUrl() accepts, such as
+    // "host:port" or "host" (port 80), or empty for direct connections. Never fails as such: a setup
     // failure (an invalid proxy, no transfer engine) is kept in OpenError().
     HttpSession(std::string_view agent, std::string_view proxy);
     ~HttpSession();
@@ -178,6 +178,11 @@ private:
     std::string m_rawHeaders;
     std::unique_ptr<Transfer> m_transfer;
 };
+
+// The proxy URL for a named proxy text: "host", "host:port", "[v6]" or
+// "[v6]:port", each optionally with an "http://" prefix and a trailing "/".
+// Gives "http://host:port"; empty when text is none of these.
+std::string ProxyUrl(std::string_view text);
 
 // Percent-encodes the bytes of a request target that may not stand in one:
 // control bytes, blank, bytes from 0x7F up, the characters " < > \ ^ ` { | }

@@ -106,6 +106,36 @@ TEST(HttpSessionTest, ProxyTextsAreCheckedWhenTheSessionOpens) {
     }
 }
 
+// A named proxy without a port is asked on port 80.
+TEST(ProxyUrlTest, Table) {
+    struct Row {
+        const char* proxy;
+        const char* url;  // empty: refused
+    } rows[] = {
+        {"proxy.example", "http://proxy.example:80"},
+        {"proxy.example:", "http://proxy.example:80"},
+        {"proxy.example:3128", "http://proxy.example:3128"},
+        {"proxy.example:0080", "http://proxy.example:0080"},
+        {"http://proxy.example", "http://proxy.example:80"},
+        {"HTTP://proxy.example:3128/", "http://proxy.example:3128"},
+        {"127.0.0.1", "http://127.0.0.1:80"},
+        {"[::1]", "http://[::1]:80"},
+        {"[::1]:", "http://[::1]:80"},
+        {"[::1]:8080", "http://[::1]:8080"},
+        {"", ""},
+        {":3128", ""},
+        {"[]:80", ""},
+        {"[::1", ""},
+        {"[::1]x", ""},
+        {"proxy.example:65536", ""},
+        {"proxy.example:-1", ""},
+        {"proxy.example:80:81", ""},
+        {"proxy.example/path", ""},
+        {"https://proxy.example:443", ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(ProxyUrl(row.proxy), row.url) << "proxy: " << row.proxy;
+}
+
 TEST(HttpSessionTest, HostsPortsAndHeadersAreCheckedBeforeAnyTransfer) {
     HttpSession session("agent", "");
     struct HostRow {
