@@ -15,7 +15,8 @@
 // the final response. A named proxy "host:port" (port 80 when none is given)
 // receives every request in absolute form; without one no proxy is used at all (proxy environment
 // variables are ignored). Default timeouts: connect 60 s, receive 30 s (the
-// longest silence tolerated while waiting for response bytes). Bytes that may
+// longest silence tolerated while waiting for response bytes). A response head
+// larger than 192 KB fails with kHttpErrorHeaderSizeOverflow. Bytes that may
 // not stand in a request target are percent-encoded; a header name or value
 // holding CR, LF or another control byte is refused, so no line break from a
 // caller ever reaches the wire.
@@ -164,6 +165,7 @@ private:
     void Pump(Goal goal);
     bool Reached(Goal goal) const;
     uint32_t TransferError() const;
+    static bool HeadTooLarge(const Transfer& transfer);
 
     HttpSession& m_session;
     std::string m_url;

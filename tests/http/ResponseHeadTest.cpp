@@ -105,4 +105,47 @@ TEST(ResponseHeadTest, TheResponseStepEndsWithTheFinalHead) {
     platform::SetThreadAnsiCodePage(0);
 }
 
+// A response head beyond the size limit fails the response step with the
+// header-size code, whether it is made of many lines or one long line; a
+// large head within the limit is read.
+TEST(ResponseHeadTest, OversizedHeadsFailWithTheHeaderSizeCode) {
+    platform::SetThreadAnsiCodePage(65001);
+    RawServer server([](int fd, const std::string& head) {
+        const std::string path = RawServer::PathOf(head);
+        auto filler = [](int lines) {
+            std::string text;
+            for (int i = 0; i < lines; ++i) text += "X-Filler-" + std::to_string(i) + ": " + std::string(40, 'f') + "\r\n";
+            return text;
+        };
+        std::string reply = "HTTP/1.1 200 OK\r\n";
+        if (path == "/large") reply += filler(1500);           // about 80 KB
+        else if (path == "/over") reply += filler(7000);       // about 400 KB
+        else if (path == "/flood") reply += filler(30000);     // about 1.7 MB
+        else if (path == "/long-line") reply += "X-Long: " + std::string(200 * 1024, 'l') + "\r\n";
+        RawServer::Send(fd, reply + "Content-Length: 2\r\nConnection: close\r\n\r\nok");
+    });
+    ASSERT_NE(server.Port(), 0);
+    const struct {
+        const char* path;
+        bool ok;
+        uint32_t lastError;
+    } rows[] = {
+        {"/large", true, kUntouched},
+        {"/over", false, platform::kHttpErrorHeaderSizeOverflow},
+        {"/flood", false, platform::kHttpErrorHeaderSizeOverflow},
+        {"/long-line", false, platform::kHttpErrorHeaderSizeOverflow},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        LogCapture log;
+        CHttpDownloaderBase downloader("", std::wstring());
+        downloader.m_dwLastError = kUntouched;
+        EXPECT_EQ(downloader.Download(server.Address(row.path)), row.ok);
+        EXPECT_EQ(downloader.m_dwLastError, row.lastError);
+        EXPECT_EQ(downloader.m_strData, row.ok ? "ok" : "");
+        EXPECT_TRUE(log.Texts(L"WRN").empty());
+    }
+    platform::SetThreadAnsiCodePage(0);
+}
+
 }  // namespace

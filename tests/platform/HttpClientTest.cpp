@@ -65,9 +65,34 @@ TEST(ExtractUrlHostTest, Table) {
     }
 }
 
+// The codes are those of the original client's numbering, so logs read alike.
+TEST(HttpErrorTextTest, CodesFollowTheOriginalNumbering) {
+    const struct {
+        uint32_t code;
+        uint32_t number;
+        const wchar_t* textPart;
+    } rows[] = {
+        {kHttpErrorTimeout, 12002, L"timed out"},
+        {kHttpErrorInvalidUrl, 12005, L"URL is invalid"},
+        {kHttpErrorCannotConnect, 12029, L"could not be established"},
+        {kHttpErrorConnectionError, 12030, L"terminated abnormally"},
+        {kHttpErrorHeaderNotFound, 12150, L"header could not be located"},
+        {kHttpErrorInvalidServerResponse, 12152, L"could not be parsed"},
+        {kHttpErrorInvalidHeader, 12153, L"header name or value is invalid"},
+        {kHttpErrorRedirectFailed, 12156, L"redirect"},
+        {kHttpErrorHeaderSizeOverflow, 12182, L"exceed the size limit"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.code, row.number);
+        EXPECT_NE(SystemErrorText(row.number).find(row.textPart), std::wstring::npos) << row.number;
+    }
+    EXPECT_EQ(SystemErrorText(12190), L"") << "12190 is no code of this layer";
+}
+
 TEST(HttpErrorTextTest, CodesOfTheHttpRangeHaveTextsEndingInCrLf) {
     for (uint32_t code : {kHttpErrorTimeout, kHttpErrorCannotConnect, kHttpErrorConnectionError,
-                          kHttpErrorRedirectFailed, kHttpErrorInvalidHeader, kHttpErrorInvalidOption}) {
+                          kHttpErrorRedirectFailed, kHttpErrorInvalidHeader, kHttpErrorInvalidOption,
+                          kHttpErrorHeaderSizeOverflow}) {
         const std::wstring text = SystemErrorText(code);
         ASSERT_GT(text.size(), 2u) << code;
         EXPECT_EQ(text.substr(text.size() - 2), L"\r\n") << code;
