@@ -16,13 +16,11 @@ const char CHttpDownloaderBase::SESSION_AGENT[] =
 
 namespace {
 
-CString Widen(const std::string& bytes) {
-    return CString(platform::Decode(platform::kCodePageAnsi, bytes).value_or(std::wstring()));
-}
+// Conversions in the thread's ANSI code page, which never fail: a character
+// the page lacks becomes "?", so no part of a URL is ever dropped.
+CString Widen(const std::string& bytes) { return CString(platform::DecodeAnsi(bytes)); }
 
-std::string Narrow(const CString& text) {
-    return platform::Encode(platform::kCodePageAnsi, text.str()).value_or(std::string());
-}
+std::string Narrow(const CString& text) { return platform::EncodeAnsi(text.str()); }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 

@@ -68,12 +68,16 @@ std::shared_ptr<const SingleByteTable> TableFor(int cp) {
     return table;
 }
 
+// A concrete page (not 0 or 3) that the conversions can carry out.
+bool IsSupportedPage(int cp) { return cp == kCodePageUtf8 || TableFor(cp) != nullptr; }
+
 int ProcessCodePage() {
     const std::string codeset = nl_langinfo(CODESET);
-    if (codeset == "ISO-8859-1") return 28591;
-    if (codeset == "ISO-8859-15") return 28605;
-    if (codeset == "CP1252" || codeset == "WINDOWS-1252") return 1252;
-    return kCodePageUtf8;
+    int cp = kCodePageUtf8;
+    if (codeset == "ISO-8859-1") cp = 28591;
+    else if (codeset == "ISO-8859-15") cp = 28605;
+    else if (codeset == "CP1252" || codeset == "WINDOWS-1252") cp = 1252;
+    return IsSupportedPage(cp) ? cp : kCodePageUtf8;
 }
 
 int Resolve(int cp) {
@@ -163,12 +167,13 @@ size_t DecodeUtf8(std::string_view bytes, wchar_t* out) {
 
 int ThreadAnsiCodePage() { return t_threadCodePage != 0 ? t_threadCodePage : ProcessCodePage(); }
 
-void SetThreadAnsiCodePage(int codePage) { t_threadCodePage = codePage; }
-
-bool IsCodePageSupported(int codePage) {
-    const int cp = Resolve(codePage);
-    return cp == kCodePageUtf8 || TableFor(cp) != nullptr;
+bool SetThreadAnsiCodePage(int codePage) {
+    if (codePage != 0 && (codePage == kCodePageThreadAnsi || !IsSupportedPage(codePage))) return false;
+    t_threadCodePage = codePage;
+    return true;
 }
+
+bool IsCodePageSupported(int codePage) { return IsSupportedPage(Resolve(codePage)); }
 
 std::wstring FromUtf8(std::string_view bytes) {
     // Never more characters than bytes: write into a buffer of that size and
@@ -253,6 +258,17 @@ std::optional<std::wstring> Decode(int codePage, std::string_view bytes) {
     if (!count) return std::nullopt;
     out.resize(*count);
     return out;
+}
+
+// The thread's page is always supported; UTF-8 stands behind it all the same.
+std::wstring DecodeAnsi(std::string_view bytes) {
+    std::optional<std::wstring> text = Decode(kCodePageAnsi, bytes);
+    return text ? std::move(*text) : FromUtf8(bytes);
+}
+
+std::string EncodeAnsi(std::wstring_view text) {
+    std::optional<std::string> bytes = Encode(kCodePageAnsi, text, '?');
+    return bytes ? std::move(*bytes) : ToUtf8(text);
 }
 
 std::optional<size_t> EncodedLength(int codePage, std::wstring_view text) {

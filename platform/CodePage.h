@@ -9,7 +9,8 @@
 //
 // The "ANSI code page" of a thread is the one its own SetThreadAnsiCodePage()
 // chose, else the process locale's codeset when that names a supported page,
-// else 65001. Thread-safe.
+// else 65001. It is always a supported page, so conversions in it never fail:
+// as on the original platform, a character it lacks becomes "?". Thread-safe.
 #pragma once
 
 #include <optional>
@@ -26,7 +27,8 @@ constexpr int kCodePageUtf8 = 65001;
 int ThreadAnsiCodePage();
 
 // Sets the calling thread's ANSI code page; 0 returns to the process default.
-void SetThreadAnsiCodePage(int codePage);
+// A page the conversions do not support is refused: false, nothing changed.
+bool SetThreadAnsiCodePage(int codePage);
 
 // True when conversions in codePage (after resolving 0 and 3) are supported.
 bool IsCodePageSupported(int codePage);
@@ -55,6 +57,13 @@ std::optional<size_t> EncodedLength(int codePage, std::wstring_view text);
 // nothing, for an unsupported page.
 std::optional<size_t> EncodeInto(int codePage, std::wstring_view text, char* out, char defaultChar = '?',
                                  bool* usedDefault = nullptr);
+
+// Decodes bytes from the calling thread's ANSI code page. Never fails.
+std::wstring DecodeAnsi(std::string_view bytes);
+
+// Encodes text into the calling thread's ANSI code page; a character the page
+// cannot represent becomes "?". Never fails.
+std::string EncodeAnsi(std::wstring_view text);
 
 // UTF-8 to wide and back, the encoding of file names and of INI files.
 std::wstring FromUtf8(std::string_view bytes);

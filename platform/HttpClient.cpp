@@ -20,8 +20,11 @@ using Clock = std::chrono::steady_clock;
 
 constexpr long kMaxRedirects = 10;
 constexpr long kReceiveBufferBytes = 128 * 1024;
-// Response headers beyond this size end the transfer as an invalid response.
-constexpr size_t kMaxHeaderBytes = 1024 * 1024;
+// A response head beyond this size ends the transfer with the header-size
+// error. It stays below the engine's own limits (300 KB for one response's
+// head, 100 KB for one line) by more than one line, so that ours is met first
+// and an oversized head is reported the same way however it is made up.
+constexpr size_t kMaxHeaderBytes = 192 * 1024;
 
 void InitCurlOnce() {
     static std::once_flag once;
@@ -63,8 +66,8 @@ bool IsHostName(std::string_view host) {
     });
 }
 
-// "host:port", "[v6]:port" or either with an "http://" prefix; the result is
-// the proxy URL for libcurl, empty when text is not acceptable.
+}  // namespace
+
 std::string ProxyUrl(std::string_view text) {
     constexpr std::string_view prefix = "http://";
     if (text.size() >= prefix.size() && EqualsNoCaseAscii(text.substr(0, prefix.size()), prefix))
@@ -96,8 +99,16 @@ std::string ProxyUrl(std::string_view text) {
     if (port.size() > 5 || !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::string();
     if (!port.empty() && std::stoi(std::string(port)) > 65535) return std::string();
-    return std::string(prefix) + std::string(text);
+    // A named proxy without a port is asked on the HTTP port, not on the
+    // engine's own proxy default.
+    std::string url(prefix);
+    url += text.front() == '[' ? "[" + std::string(host) + "]" : std::string(host);
+    url += ':';
+    url += port.empty() ? std::string_view("80") : port;
+    return url;
 }
+
+namespace {
 
 uint32_t MapCurlError(CURLcode code) {
     switch (code) {
@@ -152,6 +163,34 @@ std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
     return text;
+}
+
+// The scheme of an absolute reference ("scheme:..."), empty for a relative one.
+std::string_view SchemeOf(std::string_view reference) {
+    auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (reference.empty() || !isAlpha(reference.front())) return {};
+    for (size_t i = 1; i < reference.size(); ++i) {
+        const char c = reference[i];
+        if (c == ':') return reference.substr(0, i);
+        if (!isAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return {};
+    }
+    return {};
+}
+
+// True when the transfer engine goes on from a response head with this status
+// and these header lines to another request: a 3xx whose first non-empty
+// Location names a relative, http or https target. Every other 3xx is final.
+bool IsFollowedRedirect(uint32_t status, const std::vector<std::string_view>& headerLines) {
+    if (status < 300 || status > 399) return false;
+    for (const std::string_view line : headerLines) {
+        const size_t colon = line.find(':');
+        if (colon == std::string_view::npos || !EqualsNoCaseAscii(line.substr(0, colon), "Location")) continue;
+        const std::string_view target = TrimBlanks(line.substr(colon + 1));
+        if (target.empty()) continue;
+        const std::string_view scheme = SchemeOf(target);
+        return scheme.empty() || EqualsNoCaseAscii(scheme, "http") || EqualsNoCaseAscii(scheme, "https");
+    }
+    return false;
 }
 
 }  // namespace
@@ -272,9 +311,12 @@ struct HttpRequest::Transfer {
     bool requestSent = false;    // the connection stands, the request went out
     bool responseStarted = false;// body bytes arrived (the headers are complete)
     bool headersComplete = false;// the current response's empty line was seen
+    bool finalHead = false;      // the head of the final response is complete
     bool done = false;
     CURLcode result = CURLE_OK;
     uint32_t ownError = kHttpErrorNone;  // an end decided here (timeout, header flood)
+    uint32_t headError = kHttpErrorNone; // the final head is refused (one redirect too many)
+    long redirects = 0;          // redirects the engine follows
     size_t headerBytes = 0;
     std::string pending;         // body bytes received, not yet read
     size_t pendingOffset = 0;
@@ -317,10 +359,25 @@ struct HttpRequest::Transfer {
         if (t->headersComplete) return n;
         t->headerBytes += n;
         if (t->headerBytes > kMaxHeaderBytes) return 0;
-        if (line.empty()) t->headersComplete = true;
         r.m_rawHeaders.append(line);
         r.m_rawHeaders.append("\r\n");
+        if (line.empty()) {
+            t->headersComplete = true;
+            t->OnHeadComplete(r.m_statusCode, HeaderLines(r.m_rawHeaders));
+        }
         return n;
+    }
+
+    // Decides at the end of a head whether it is the final response's: not an
+    // interim 1xx and not a redirect the engine follows. The redirect past the
+    // limit is final too, refused as the engine would refuse it.
+    void OnHeadComplete(uint32_t status, const std::vector<std::string_view>& headerLines) {
+        if (status >= 100 && status <= 199) return;
+        if (IsFollowedRedirect(status, headerLines)) {
+            if (++redirects <= kMaxRedirects) return;
+            headError = kHttpErrorRedirectFailed;
+        }
+        finalHead = true;
     }
 
     static size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -438,10 +495,26 @@ uint32_t HttpRequest::Send(std::string_view body) {
     return t.requestSent ? kHttpErrorNone : TransferError();
 }
 
+// True when the transfer ended on an oversized response head: our own limit,
+// or the engine's for a single header line, which it reports as exhausted
+// memory (a dedicated code in later versions).
+bool HttpRequest::HeadTooLarge(const Transfer& t) {
+    if (t.result == CURLE_WRITE_ERROR) return t.headerBytes > kMaxHeaderBytes;
+    const bool inHead = t.requestSent && !t.finalHead && !t.responseStarted;
+#if LIBCURL_VERSION_NUM >= 0x080600
+    if (t.result == CURLE_TOO_LARGE) return inHead;
+#endif
+    return t.result == CURLE_OUT_OF_MEMORY && inHead;
+}
+
 uint32_t HttpRequest::ReceiveResponse() {
     if (!m_transfer) return kHttpErrorIncorrectHandleState;
-    Pump(Goal::ResponseStarted);
-    if (!m_transfer->responseStarted) {
+    Pump(Goal::FinalHead);
+    const Transfer& t = *m_transfer;
+    if (t.headError != kHttpErrorNone) return t.headError;
+    // Once the final head is complete, whatever befalls the body is the
+    // body reader's to report.
+    if (!t.finalHead && !t.responseStarted) {
         const uint32_t transferError = TransferError();
         if (transferError != kHttpErrorNone) return transferError;
     }
@@ -497,7 +570,7 @@ bool HttpRequest::Reached(Goal goal) const {
     const Transfer& t = *m_transfer;
     switch (goal) {
         case Goal::RequestSent: return t.requestSent || t.done;
-        case Goal::ResponseStarted: return t.responseStarted || t.done;
+        case Goal::FinalHead: return t.finalHead || t.responseStarted || t.done;
         case Goal::DataReady: return t.pending.size() > t.pendingOffset || t.done;
     }
     return true;
@@ -522,8 +595,7 @@ void HttpRequest::Pump(Goal goal) {
                 t.added = false;
             }
         }
-        if (t.done && t.result == CURLE_WRITE_ERROR && t.headerBytes > kMaxHeaderBytes)
-            t.ownError = kHttpErrorInvalidServerResponse;
+        if (t.done && t.ownError == kHttpErrorNone && HeadTooLarge(t)) t.ownError = kHttpErrorHeaderSizeOverflow;
         if (Reached(goal)) break;
 
         // Silence after the request went out counts against the receive timeout.

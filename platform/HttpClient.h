@@ -12,10 +12,11 @@
 //
 // Behaviour: redirects are followed, at most 10, to http and https only; a
 // redirect to any other scheme is not followed and its 3xx response becomes
-// the final response. A named proxy "host:port" receives every request in
-// absolute form; without one no proxy is used at all (proxy environment
+// the final response. A named proxy "host:port" (port 80 when none is given)
+// receives every request in absolute form; without one no proxy is used at all (proxy environment
 // variables are ignored). Default timeouts: connect 60 s, receive 30 s (the
-// longest silence tolerated while waiting for response bytes). Bytes that may
+// longest silence tolerated while waiting for response bytes). A response head
+// larger than 192 KB fails with kHttpErrorHeaderSizeOverflow. Bytes that may
 // not stand in a request target are percent-encoded; a header name or value
 // holding CR, LF or another control byte is refused, so no line break from a
 // caller ever reaches the wire.
@@ -50,8 +51,8 @@ struct HttpTimeouts {
 class HttpSession {
 public:
     // Opens a session whose requests carry agent as their User-Agent unless a
-    // request header replaces it. proxy is "host:port" (an "http://" prefix is
-    // allowed) or empty for direct connections. Never fails as such: a setup
+    // request header replaces it. proxy is a text ProxyUrl() accepts, such as
+    // "host:port" or "host" (port 80), or empty for direct connections. Never fails as such: a setup
     // failure (an invalid proxy, no transfer engine) is kept in OpenError().
     HttpSession(std::string_view agent, std::string_view proxy);
     ~HttpSession();
@@ -130,7 +131,10 @@ public:
     uint32_t Send(std::string_view body);
 
     // Waits for the final response's status line and headers (redirects
-    // followed). Fails with the transfer's error when none arrives.
+    // followed, interim 1xx responses passed over) and returns as soon as its
+    // head is complete, before any of its body. Fails with the transfer's
+    // error when no complete head arrives, and with kHttpErrorRedirectFailed
+    // for the redirect past the limit.
     uint32_t ReceiveResponse();
 
     // Status code of the final response; 0 before ReceiveResponse() succeeded.
@@ -157,10 +161,11 @@ private:
     struct Transfer;
     HttpRequest(HttpSession& session, std::string url, std::string verb, std::string referrer, bool refresh);
 
-    enum class Goal { RequestSent, ResponseStarted, DataReady };
+    enum class Goal { RequestSent, FinalHead, DataReady };
     void Pump(Goal goal);
     bool Reached(Goal goal) const;
     uint32_t TransferError() const;
+    static bool HeadTooLarge(const Transfer& transfer);
 
     HttpSession& m_session;
     std::string m_url;
@@ -175,6 +180,11 @@ private:
     std::string m_rawHeaders;
     std::unique_ptr<Transfer> m_transfer;
 };
+
+// The proxy URL for a named proxy text: "host", "host:port", "[v6]" or
+// "[v6]:port", each optionally with an "http://" prefix and a trailing "/".
+// Gives "http://host:port"; empty when text is none of these.
+std::string ProxyUrl(std::string_view text);
 
 // Percent-encodes the bytes of a request target that may not stand in one:
 // control bytes, blank, bytes from 0x7F up, the characters " < > \ ^ ` { | }

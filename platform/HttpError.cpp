@@ -23,10 +23,11 @@ const char* HttpErrorText(uint32_t code) {
         case kHttpErrorHeaderNotFound: return "The requested header could not be located.";
         case kHttpErrorInvalidServerResponse: return "The server response could not be parsed.";
         case kHttpErrorRedirectFailed: return "The redirection failed because it would exceed the redirect limit.";
-        case kHttpErrorSecureFailure: return "A secure connection to the server could not be established.";
         case kHttpErrorInvalidHeader:
             return "The header name or value is invalid: it contains a line break or another character that may "
                    "not appear in a header.";
+        case kHttpErrorSecureFailure: return "A secure connection to the server could not be established.";
+        case kHttpErrorHeaderSizeOverflow: return "The headers of the server's response exceed the size limit.";
         default: return nullptr;
     }
 }

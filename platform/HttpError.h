@@ -27,9 +27,10 @@ enum HttpError : uint32_t {
     kHttpErrorConnectionError = 12030,   // connection broken, body truncated
     kHttpErrorHeaderNotFound = 12150,    // the response has no such header
     kHttpErrorInvalidServerResponse = 12152, // the server's reply is not valid HTTP
+    kHttpErrorInvalidHeader = 12153,     // header name or value not allowed (CR, LF, ...)
     kHttpErrorRedirectFailed = 12156,    // too many redirects
     kHttpErrorSecureFailure = 12175,     // TLS could not be established (an https redirect)
-    kHttpErrorInvalidHeader = 12190,     // header name or value not allowed (CR, LF, ...)
+    kHttpErrorHeaderSizeOverflow = 12182,// the response head is larger than the limit
     kHttpErrorLast = 12199,              // last code of the HTTP range
 };
 

@@ -44,6 +44,9 @@ const std::locale& CharacterLocale() {
 }  // namespace
 
 struct CRegexMatcher::Impl {
+    // Every expression this matcher compiles keeps the traits imbued here.
+    Impl() { m_expression.imbue(CharacterLocale()); }
+
     boost::basic_regex<wchar_t> m_expression;
     MatchResults m_match;
     // The next search writes here and is swapped into m_match only on success,
@@ -80,7 +83,6 @@ bool CRegexMatcher::Prepare(const CString& subject, const CString& pattern, bool
     if (!caseSensitive) syntax |= boost::regex_constants::icase;
     const wchar_t* const first = pattern.GetString();
     try {
-        impl.m_expression.imbue(CharacterLocale());
         impl.m_expression.assign(first, first + pattern.GetLength(), syntax);
     } catch (const boost::regex_error& error) {
         WriteNarrowTrace(TRACE_ERROR, "Invalid Regex: " + NarrowForTrace(first) +

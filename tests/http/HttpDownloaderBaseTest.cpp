@@ -1,9 +1,11 @@
 // CHttpDownloaderBase against real HTTP servers on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "http/HttpDownloaderBase.h"
 #include "platform/CodePage.h"
@@ -98,6 +100,25 @@ TEST_F(HttpDownloaderBaseTest, ProxyReceivesAbsoluteFormTargets) {
         EXPECT_EQ(seen.back().target, row.target) << row.url;
         EXPECT_EQ(seen.back().Header("Host"), row.host) << row.url;
     }
+}
+
+// A proxy named without a port is asked on port 80. Binding that port needs
+// privileges, so the test is skipped where it cannot be had.
+TEST_F(HttpDownloaderBaseTest, ProxyWithoutPortIsAskedOnPort80) {
+    httplib::Server proxy;
+    proxy.Get(".*", [](const httplib::Request& req, httplib::Response& res) {
+        res.set_content("port 80 saw " + req.target, "text/plain");
+    });
+    if (!proxy.bind_to_port("127.0.0.1", 80)) GTEST_SKIP() << "port 80 on 127.0.0.1 cannot be bound here";
+    std::thread serving([&proxy] { proxy.listen_after_bind(); });
+    while (!proxy.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (const char* text : {"127.0.0.1", "127.0.0.1:", "http://127.0.0.1/"}) {
+        CHttpDownloaderBase downloader(text, std::wstring());
+        EXPECT_TRUE(downloader.Download("www.catalogue.example/a")) << text;
+        EXPECT_EQ(downloader.m_strData, "port 80 saw http://www.catalogue.example/a") << text;
+    }
+    proxy.stop();
+    serving.join();
 }
 
 TEST_F(HttpDownloaderBaseTest, RequestTargetAndPortOnTheWire) {

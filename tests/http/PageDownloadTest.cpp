@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <boost/regex.hpp>
 #include <thread>
 
@@ -11,6 +12,7 @@
 #include "platform/HttpError.h"
 #include "platform/System.h"
 #include "plugin/Mivo.h"
+#include "tests/faults/RawServer.h"
 #include "tests/http/LoopbackServer.h"
 #include "tests/support/LogCapture.h"
 
@@ -277,6 +279,50 @@ TEST_F(PageDownloadTest, DownloadUrlPassesAgentAndReferrerAndDecodesByCodePage) 
     // Invalid UTF-8 still succeeds, with replacement characters.
     ASSERT_TRUE(DownloadUrl(Url("/latin1"), text, L"", 65001, L"", L""));
     EXPECT_EQ(text, CString(L"caf\uFFFD"));
+}
+
+// The URL goes out in the thread's ANSI code page: characters the page lacks
+// become "?" and the rest of the path stays; the request never shrinks to "/".
+TEST(PageDownloadCodePageTest, UrlCharactersTheAnsiPageLacksBecomeQuestionMarks) {
+    std::mutex mutex;
+    std::vector<std::string> targets;
+    faults::RawServer server([&](int fd, const std::string& head) {
+        const size_t start = head.find(' ') + 1;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            targets.push_back(head.substr(start, head.find(' ', start) - start));
+        }
+        faults::RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+    });
+    ASSERT_NE(server.Port(), 0);
+    struct Row {
+        int codePage;
+        const wchar_t* path;
+        const char* target;
+    } rows[] = {
+        {1252, L"/caf\u00E9/\u65E5\u672C/x?q=\u0101b", "/caf%E9/?\?/x?q=?b"},
+        {1252, L"/\u0416", "/?"},
+        {28591, L"/\u20AC1/x", "/?1/x"},
+        {65001, L"/caf\u00E9/\u65E5", "/caf%C3%A9/%E6%97%A5"},
+        // A page the conversions do not know is refused; the thread keeps UTF-8.
+        {932, L"/caf\u00E9/\u65E5", "/caf%C3%A9/%E6%97%A5"},
+    };
+    for (const Row& row : rows) {
+        const std::string name = std::to_string(row.codePage) + " " + platform::ToUtf8(row.path);
+        platform::SetThreadAnsiCodePage(65001);
+        platform::SetThreadAnsiCodePage(row.codePage);
+        CString text;
+        const CString url = CString(platform::FromUtf8(server.Address(""))) + row.path;
+        bool ok = false;
+        EXPECT_NO_THROW(ok = DownloadUrl(url, text, L"", 65001, L"", L"")) << name;
+        platform::SetThreadAnsiCodePage(0);
+        EXPECT_TRUE(ok) << name;
+        EXPECT_EQ(text.str(), L"ok") << name;
+        std::lock_guard<std::mutex> lock(mutex);
+        EXPECT_EQ(targets.size(), 1u) << name;
+        EXPECT_EQ(targets.empty() ? std::string() : targets.back(), row.target) << name;
+        targets.clear();
+    }
 }
 
 TEST(UrlHelpersTest, AddSchemeAndGetHost) {

@@ -57,4 +57,31 @@ TEST(CodePageTest, TheAnsiCodePageIsPerThread) {
     EXPECT_EQ(platform::ThreadAnsiCodePage(), 65001);
 }
 
+// The thread's page is always one the conversions support, so conversions in
+// it never fail; a character it lacks becomes "?".
+TEST(CodePageTest, TheAnsiCodePageIsAlwaysSupported) {
+    const struct {
+        int codePage;
+        bool accepted;
+        int resulting;
+    } rows[] = {
+        {1252, true, 1252}, {932, false, 1252}, {12345, false, 1252}, {3, false, 1252},
+        {-1, false, 1252},  {28591, true, 28591}, {65001, true, 65001}, {0, true, 65001},
+    };
+    platform::SetThreadAnsiCodePage(1252);
+    for (const auto& row : rows) {
+        EXPECT_EQ(platform::SetThreadAnsiCodePage(row.codePage), row.accepted) << row.codePage;
+        EXPECT_EQ(platform::ThreadAnsiCodePage(), row.resulting) << row.codePage;
+        EXPECT_TRUE(platform::IsCodePageSupported(platform::kCodePageAnsi)) << row.codePage;
+    }
+
+    platform::SetThreadAnsiCodePage(1252);
+    EXPECT_EQ(platform::EncodeAnsi(L"caf\u00E9 \u65E5\u0101/x"), "caf\xE9 ?\?/x");
+    EXPECT_EQ(platform::DecodeAnsi("caf\xE9\x80"), L"caf\u00E9\u20AC");
+    platform::SetThreadAnsiCodePage(65001);
+    EXPECT_EQ(platform::EncodeAnsi(L"caf\u00E9"), "caf\xC3\xA9");
+    EXPECT_EQ(platform::DecodeAnsi("caf\xC3\xA9"), L"caf\u00E9");
+    platform::SetThreadAnsiCodePage(0);
+}
+
 }  // namespace

@@ -65,9 +65,34 @@ TEST(ExtractUrlHostTest, Table) {
     }
 }
 
+// The codes are those of the original client's numbering, so logs read alike.
+TEST(HttpErrorTextTest, CodesFollowTheOriginalNumbering) {
+    const struct {
+        uint32_t code;
+        uint32_t number;
+        const wchar_t* textPart;
+    } rows[] = {
+        {kHttpErrorTimeout, 12002, L"timed out"},
+        {kHttpErrorInvalidUrl, 12005, L"URL is invalid"},
+        {kHttpErrorCannotConnect, 12029, L"could not be established"},
+        {kHttpErrorConnectionError, 12030, L"terminated abnormally"},
+        {kHttpErrorHeaderNotFound, 12150, L"header could not be located"},
+        {kHttpErrorInvalidServerResponse, 12152, L"could not be parsed"},
+        {kHttpErrorInvalidHeader, 12153, L"header name or value is invalid"},
+        {kHttpErrorRedirectFailed, 12156, L"redirect"},
+        {kHttpErrorHeaderSizeOverflow, 12182, L"exceed the size limit"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.code, row.number);
+        EXPECT_NE(SystemErrorText(row.number).find(row.textPart), std::wstring::npos) << row.number;
+    }
+    EXPECT_EQ(SystemErrorText(12190), L"") << "12190 is no code of this layer";
+}
+
 TEST(HttpErrorTextTest, CodesOfTheHttpRangeHaveTextsEndingInCrLf) {
     for (uint32_t code : {kHttpErrorTimeout, kHttpErrorCannotConnect, kHttpErrorConnectionError,
-                          kHttpErrorRedirectFailed, kHttpErrorInvalidHeader, kHttpErrorInvalidOption}) {
+                          kHttpErrorRedirectFailed, kHttpErrorInvalidHeader, kHttpErrorInvalidOption,
+                          kHttpErrorHeaderSizeOverflow}) {
         const std::wstring text = SystemErrorText(code);
         ASSERT_GT(text.size(), 2u) << code;
         EXPECT_EQ(text.substr(text.size() - 2), L"\r\n") << code;
@@ -104,6 +129,36 @@ TEST(HttpSessionTest, ProxyTextsAreCheckedWhenTheSessionOpens) {
         EXPECT_EQ(error, row.error) << "proxy: " << row.proxy;
         EXPECT_EQ(connection != nullptr, row.error == 0) << "proxy: " << row.proxy;
     }
+}
+
+// A named proxy without a port is asked on port 80.
+TEST(ProxyUrlTest, Table) {
+    struct Row {
+        const char* proxy;
+        const char* url;  // empty: refused
+    } rows[] = {
+        {"proxy.example", "http://proxy.example:80"},
+        {"proxy.example:", "http://proxy.example:80"},
+        {"proxy.example:3128", "http://proxy.example:3128"},
+        {"proxy.example:0080", "http://proxy.example:0080"},
+        {"http://proxy.example", "http://proxy.example:80"},
+        {"HTTP://proxy.example:3128/", "http://proxy.example:3128"},
+        {"127.0.0.1", "http://127.0.0.1:80"},
+        {"[::1]", "http://[::1]:80"},
+        {"[::1]:", "http://[::1]:80"},
+        {"[::1]:8080", "http://[::1]:8080"},
+        {"", ""},
+        {":3128", ""},
+        {"[]:80", ""},
+        {"[::1", ""},
+        {"[::1]x", ""},
+        {"proxy.example:65536", ""},
+        {"proxy.example:-1", ""},
+        {"proxy.example:80:81", ""},
+        {"proxy.example/path", ""},
+        {"https://proxy.example:443", ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(ProxyUrl(row.proxy), row.url) << "proxy: " << row.proxy;
 }
 
 TEST(HttpSessionTest, HostsPortsAndHeadersAreCheckedBeforeAnyTransfer) {
