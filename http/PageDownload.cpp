@@ -3,10 +3,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "http/HttpDownloaderBase.h"
 #include "http/UserAgent.h"
 #include "log/TraceLog.h"
+#include "platform/CodePage.h"
 #include "platform/HttpClient.h"
 #include "platform/System.h"
 #include "plugin/CommonDllInterface.h"
@@ -47,7 +49,7 @@ bool DownloadUrl(const CString& url, CString& text, const CString& proxy, int co
     }
     // The body is read as zero-terminated text: it ends at its first zero byte.
     if (codePage != 0) text = ConvertToWide(downloader.m_strData, codePage);
-    else text = NarrowToWide(downloader.m_strData.c_str(), platform::kCodePageThreadAnsi).GetString();
+    else text = CString(platform::DecodeAnsi(std::string_view(downloader.m_strData.c_str())));
     return true;
 }
 

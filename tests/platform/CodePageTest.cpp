@@ -24,6 +24,24 @@ TEST(CodePageTest, Utf8DecodingReplacesEachInvalidSubpart) {
     for (const auto& row : rows) EXPECT_EQ(platform::FromUtf8(row.bytes), row.text) << row.name;
 }
 
+TEST(CodePageTest, Utf8DecodingIsTheSameAtEveryPositionInALongAsciiRun) {
+    // Runs of ASCII are widened in blocks: a sequence anywhere around a block
+    // edge, split across one or at the very end decodes as it does alone.
+    const struct { const char* name; std::string bytes; std::wstring text; } pieces[] = {
+        {"two-byte letter", "\xC3\xA9", L"\u00e9"},
+        {"four-byte sign", "\xF0\x9F\x8E\xB5", L"\U0001F3B5"},
+        {"lone continuation", "\x80", L"\uFFFD"},
+        {"truncated sequence", "\xE2\x82", L"\uFFFD"},
+    };
+    for (const auto& piece : pieces) {
+        for (size_t at = 0; at <= 40; ++at) {
+            const std::string bytes = std::string(at, 'a') + piece.bytes + std::string(40 - at, 'b');
+            const std::wstring text = std::wstring(at, L'a') + piece.text + std::wstring(40 - at, L'b');
+            EXPECT_EQ(platform::FromUtf8(bytes), text) << piece.name << " at " << at;
+        }
+    }
+}
+
 TEST(CodePageTest, Utf8EncodingRoundTripsAndReplacesSurrogates) {
     const std::wstring text = L"Bj\u00f6rk \u0416 \u4e2d \U0001F3B5";
     EXPECT_EQ(platform::FromUtf8(platform::ToUtf8(text)), text);
