@@ -188,7 +188,7 @@ bool CStdioFile::ReadString(CString& line) {
         c = ReadByte();
     }
     if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
-    line = platform::Decode(platform::kCodePageAnsi, bytes).value_or(std::wstring());
+    line = platform::DecodeAnsi(bytes);
     return true;
 }
 
@@ -201,7 +201,7 @@ wchar_t* CStdioFile::ReadString(wchar_t* buffer, unsigned maxChars) {
         if (c == '\n') break;
     }
     if (bytes.empty()) return nullptr;
-    const std::wstring text = platform::Decode(platform::kCodePageAnsi, bytes).value_or(std::wstring());
+    const std::wstring text = platform::DecodeAnsi(bytes);
     const size_t n = std::min<size_t>(text.size(), maxChars - 1);
     std::wmemcpy(buffer, text.data(), n);
     buffer[n] = 0;
@@ -210,7 +210,7 @@ wchar_t* CStdioFile::ReadString(wchar_t* buffer, unsigned maxChars) {
 
 void CStdioFile::WriteString(const wchar_t* text) {
     if (!text) return;
-    const std::string bytes = platform::Encode(platform::kCodePageAnsi, text).value_or(std::string());
+    const std::string bytes = platform::EncodeAnsi(text);
     Write(bytes.data(), static_cast<unsigned>(bytes.size()));
 }
 
