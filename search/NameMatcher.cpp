@@ -86,11 +86,15 @@ private:
 };
 
 // Per-character facts about one trimmed name.
+// How many characters of each class a name holds.
+using ClassCounts = std::array<size_t, 5>;
+
 struct NameFacts {
     explicit NameFacts(size_t n) : folded(n), charClass(n), inside(n) {}
     Scratch<wchar_t> folded;
     Scratch<unsigned char> charClass;
     Scratch<unsigned char> inside;
+    ClassCounts counts{};
 };
 
 std::wstring_view Trimmed(const CString& text) {
@@ -135,6 +139,7 @@ bool Describe(std::wstring_view name, bool caseSensitive, NameFacts& facts) {
         const wchar_t ch = name[k];
         facts.folded[k] = caseSensitive ? ch : Fold(ch);
         facts.charClass[k] = static_cast<unsigned char>(ClassOf(ch));
+        ++facts.counts[facts.charClass[k]];
         facts.inside[k] = 0;
         if (ch < 0x80 && facts.charClass[k] == kPunctuation)
             for (unsigned p = 0; p < 4; ++p)
@@ -189,12 +194,22 @@ struct Band {
     size_t spread;  // how far the kept columns reach beyond the n - m forced ones
 };
 
-// How many characters of each class a name holds.
-using ClassCounts = std::array<size_t, 5>;
-
-ClassCounts CountClasses(std::wstring_view name) {
+// Class counts that no two names of total characters, nuls of them U+0000,
+// can undercut: every other character taken to be of the class that is
+// cheapest to insert or delete, inside brackets or not.
+ClassCounts CheapestCounts(size_t total, size_t nuls, const float (&scaled)[5][5]) {
+    size_t cheapest = kBlank;
+    float least = std::numeric_limits<float>::infinity();
+    for (size_t c = 0; c < kNone; ++c) {
+        const float cost = std::min(kCost[c][kNone], scaled[c][kNone]);
+        if (cost < least) {
+            least = cost;
+            cheapest = c;
+        }
+    }
     ClassCounts counts{};
-    for (const wchar_t ch : name) ++counts[static_cast<size_t>(ClassOf(ch))];
+    counts[kNone] = nuls;
+    counts[cheapest] = total - nuls;
     return counts;
 }
 
@@ -277,19 +292,17 @@ float CNameMatcher::Compute(const CString& first, const CString& second, float t
     for (int r = 0; r < 5; ++r)
         for (int c = 0; c < 5; ++c) scaled[r][c] = kCost[r][c] * m_fBracketFactor;
 
-    // The band, first as if every character could lie inside brackets, so
-    // that names too far apart in length are answered before anything else
-    // is worked out; then narrower when neither name has a bracketed part.
-    // Costs that could be negative or not a number leave every cell in.
+    // The band, first for the cheapest characters there could be, so that
+    // names too far apart in length are answered before anything is worked
+    // out per character; then for the names' own characters. Costs that could
+    // be negative or not a number leave every cell in.
     Band band{false, 0.0f, m};
-    ClassCounts countsA{};
-    ClassCounts countsB{};
     const bool banded = threshold < std::numeric_limits<float>::infinity() && m_fBracketFactor >= 0.0f &&
                         m_fBracketFactor < std::numeric_limits<float>::infinity();
     if (banded) {
-        countsA = CountClasses(a);
-        countsB = CountClasses(b);
-        band = BandFor(countsA, n, countsB, m, true, scaled, threshold);
+        const size_t nuls = static_cast<size_t>(std::count(a.begin(), a.end(), L'\0') +
+                                                std::count(b.begin(), b.end(), L'\0'));
+        band = BandFor(CheapestCounts(n + m, nuls, scaled), n, ClassCounts{}, m, true, scaled, threshold);
         if (band.empty) return band.floor;
     }
 
@@ -297,8 +310,8 @@ float CNameMatcher::Compute(const CString& first, const CString& second, float t
     NameFacts fb(m);
     const bool bracketedA = Describe(a, m_bCaseSensitive != 0, fa);
     const bool bracketedB = Describe(b, m_bCaseSensitive != 0, fb);
-    if (banded && !bracketedA && !bracketedB) {
-        band = BandFor(countsA, n, countsB, m, false, scaled, threshold);
+    if (banded) {
+        band = BandFor(fa.counts, n, fb.counts, m, bracketedA || bracketedB, scaled, threshold);
         if (band.empty) return band.floor;
     }
 
