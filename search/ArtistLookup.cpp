@@ -12,6 +12,8 @@
 // cache (which locks for itself).
 #include "plugin/Mivo.h"
 
+#include <algorithm>
+
 #include "log/TraceLog.h"
 #include "search/ArtistUrlCache.h"
 #include "search/NameMatcher.h"
@@ -95,9 +97,14 @@ int CMivo::FindArtistUrl(const CString& artistName, CString& artistUrl) {
             m_pArtistCache->WriteArtistUrl(displayName, candidateUrl);
 
         // Below the threshold each value is the exact difference; at or above
-        // it, the early-stopping form returns some value that is not below it.
+        // it, the bounded form returns some value that is not below it. The
+        // name as given counts only when it comes out strictly nearer than its
+        // swapped form, so that comparison is bounded by the nearer of the two;
+        // a name without a blank is its own swapped form.
         const float d1 = nameMatcher.GetDifferenceBelow(swappedName, displayName, maxDifference);
-        const float d2 = nameMatcher.GetDifferenceBelow(artistName, displayName, maxDifference);
+        const float d2 = swappedName == artistName
+                             ? d1
+                             : nameMatcher.GetDifferenceBelow(artistName, displayName, std::min(d1, maxDifference));
         const float difference = static_cast<double>(d2) < static_cast<double>(d1) ? d2 : d1;
         if (difference < maxDifference) {
             maxDifference = difference;

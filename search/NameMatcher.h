@@ -25,7 +25,8 @@ public:
     float GetDifference(const CString& first, const CString& second) const;
 
     // The same difference as GetDifference when it is strictly below threshold;
-    // otherwise some value not below threshold (the computation stops early).
+    // otherwise some value not below threshold. Time grows with the longer
+    // name times the threshold, not with the product of the lengths.
     float GetDifferenceBelow(const CString& first, const CString& second, float threshold) const;
 
     // The class of ch: 4 none (U+0000), 1 digit, 3 blank, 0 ASCII punctuation, 2 anything else.
