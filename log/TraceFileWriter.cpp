@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <new>
 
+#include "log/TraceLineEscape.h"
 #include "platform/CString.h"
 #include "platform/CodePage.h"
 
@@ -101,6 +102,13 @@ void CTraceFileWriter::CreateLogFile() {
     m_file = std::move(file);
 }
 
+namespace {
+
+// The longest message of a line, in characters: the most CString formats.
+constexpr size_t kMaxMessageLength = (size_t{1} << 26) - 1;
+
+}  // namespace
+
 void CTraceFileWriter::WriteLine(int level, const wchar_t* format, ...) {
     const int configured = m_nLevel.load();
     if (!format || configured == 0 || level > configured) return;
@@ -123,7 +131,10 @@ void CTraceFileWriter::WriteLine(int level, const wchar_t* format, ...) {
     va_start(args, format);
     message.FormatV(format, args);
     va_end(args);
-    line += message;
+    // Control characters in the message are escaped, so that it stays one line
+    // here and in the parent log; escaping makes it no longer than the longest
+    // message the formatter gives.
+    AppendEscapedTraceText(line.str(), message.str(), kMaxMessageLength);
     line += L"\r\n";
 
     if (m_file) {

@@ -31,6 +31,23 @@ inline locale_t UnicodeLocale() {
 
 }  // namespace detail
 
+// True where a wide character holds a whole code point (32-bit wchar_t).
+// Where it holds a UTF-16 code unit instead, a character above U+FFFF takes
+// two wide characters, a high and a low surrogate.
+inline constexpr bool kWideHoldsCodePoints = sizeof(wchar_t) >= 4;
+
+// True for the first half of a UTF-16 surrogate pair (U+D800..U+DBFF).
+inline bool IsHighSurrogate(wchar_t ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
+
+// True for the second half of a UTF-16 surrogate pair (U+DC00..U+DFFF).
+inline bool IsLowSurrogate(wchar_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
+
+// The code point above U+FFFF that the pair high, low encodes. Only where
+// kWideHoldsCodePoints: a 16-bit wide character cannot hold it.
+inline char32_t CodePointOfPair(wchar_t high, wchar_t low) {
+    return 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (static_cast<char32_t>(low) - 0xDC00);
+}
+
 // True for white space by the Unicode tables (blank, tab, line breaks, the wide spaces).
 inline bool IsSpace(wchar_t ch) {
     if (ch < 0x80) return ch == L' ' || (ch >= 9 && ch <= 13);

@@ -28,6 +28,8 @@ extern const HtmlEntity HtmlEntityTable[HtmlEntityCount + 1];
 // each table entry in turn over the whole text) and then every decimal
 // reference "&#digits;" whose value lies in 1..65535 by that code unit. A
 // numeric reference outside that range stays in place and is reported once at
-// level Error; an empty text is reported at level Warning. A replacement that
-// completes a numeric reference in front of it ("&&#35;38;") decodes that too.
+// level Error (the first 10 of a text one by one, then their number); an empty
+// text is reported at level Warning. A replacement that completes a numeric
+// reference in front of it ("&&#35;38;") decodes that too. A surrogate pair
+// written as two references gives its one character (see NumericReferences.h).
 void DecodeHtmlEntities(CString& text);

@@ -21,7 +21,13 @@
 // the copy (the copy existed then); otherwise the copy is new to the search
 // and starts a round of its own. Before a report, the rest of the text is
 // brought to the state the search would have reached, so the line quotes
-// the same text.
+// the same text. Only the first few bad references of one text are reported
+// that way; one last line counts the rest, so a text full of them costs one
+// bounded block of log, not a copy of the text per reference.
+//
+// Where wide characters hold code points, a surrogate value written next to
+// its other half makes the one character the pair encodes, as it does in
+// UTF-16 text: "&#55357;&#56832;" gives U+1F600. A lone half stays as it is.
 #include "text/NumericReferences.h"
 
 #include <algorithm>
@@ -31,11 +37,15 @@
 #include <vector>
 
 #include "log/TraceLog.h"
+#include "platform/Unicode.h"
 #include "text/NarrowTrace.h"
 
 namespace {
 
 using Stamp = size_t;
+
+// Bad references of one text reported with the whole text; the rest are counted.
+constexpr size_t kReportedBadReferences = 10;
 
 bool IsAsciiDigit(wchar_t ch) { return ch >= L'0' && ch <= L'9'; }
 
@@ -144,6 +154,7 @@ public:
     }
 
     const std::wstring& Text() const { return m_text; }
+    const StampMarks& Stamps() const { return m_stamps; }
     std::wstring& MutableText() { return m_text; }
     StampMarks& MutableStamps() { return m_stamps; }
 
@@ -161,6 +172,27 @@ private:
     std::vector<AmpMark> m_amps;
     Tail m_tail = Tail::None;
 };
+
+// Joins, in text, each high surrogate followed directly by a low surrogate
+// into the one character they encode when a replacement wrote either half
+// (marks are text's stamp marks), where wide characters hold code points. In
+// UTF-16 text such a pair is that character already. Lone halves stay.
+void JoinReplacedPairs(std::wstring& text, const StampMarks& marks) {
+    if (!platform::kWideHoldsCodePoints || marks.empty()) return;
+    StampCursor stamps(marks);
+    size_t out = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t ch = text[i];
+        if (platform::IsHighSurrogate(ch) && i + 1 < text.size() && platform::IsLowSurrogate(text[i + 1]) &&
+            (stamps.At(i) != 0 || stamps.At(i + 1) != 0)) {
+            text[out++] = static_cast<wchar_t>(platform::CodePointOfPair(ch, text[i + 1]));
+            ++i;
+        } else {
+            text[out++] = ch;
+        }
+    }
+    text.resize(out);
+}
 
 class NumericReferenceDecoder {
 public:
@@ -194,7 +226,10 @@ public:
                 closed = m_out.Replace(static_cast<wchar_t>(value), stamp);
             }
         }
-        return std::move(m_out.MutableText());
+        ReportUnreportedCount();
+        std::wstring text = std::move(m_out.MutableText());
+        JoinReplacedPairs(text, m_out.Stamps());
+        return text;
     }
 
 private:
@@ -213,13 +248,30 @@ private:
     // The line quotes the whole text, so nothing is assembled when it would
     // not be written: a text with many such references stays linear then.
     bool ReportBadReference(std::wstring_view reference, long long value) {
-        if (!IsTraceLevelWritten(TRACE_ERROR)) return false;
+        if (++m_badReferences > kReportedBadReferences || !IsTraceLevelWritten(TRACE_ERROR)) return false;
         const bool rewritten = CatchUpRest();
-        const std::wstring whole = m_out.Text() + m_input.substr(m_next);
+        const std::wstring whole = WholeText();
         WriteNarrowTrace(TRACE_ERROR, "Bad &#nnn; code: \"" + NarrowForTrace(std::wstring(reference).c_str()) +
                                           "\" => " + std::to_string(value) + " ; string is:\n\t\"" +
                                           NarrowForTrace(whole.c_str()) + "\"");
         return rewritten;
+    }
+
+    // One line for the bad references that were not reported one by one.
+    void ReportUnreportedCount() const {
+        if (m_badReferences <= kReportedBadReferences || !IsTraceLevelWritten(TRACE_ERROR)) return;
+        WriteNarrowTrace(TRACE_ERROR, "Bad &#nnn; code: " + std::to_string(m_badReferences - kReportedBadReferences) +
+                                          " more in the same string not reported");
+    }
+
+    // The text as it stands: decoded part, then the part not yet walked.
+    std::wstring WholeText() const {
+        std::wstring whole = m_out.Text() + m_input.substr(m_next);
+        StampMarks marks = m_out.Stamps();
+        for (const StampMark& mark : m_inputStamps)
+            if (mark.position >= m_next) marks.push_back({mark.position - m_next + m_out.Text().size(), mark.stamp});
+        JoinReplacedPairs(whole, marks);
+        return whole;
     }
 
     // Replaces, in the text not yet walked, the copies that the rounds so far
@@ -255,6 +307,8 @@ private:
     // Rounds of replace-every-copy so far, and the rounds of each reference text, in order.
     Stamp m_rounds = 0;
     std::unordered_map<std::wstring, std::vector<Stamp>> m_roundsOf;
+    // Bad references met so far.
+    size_t m_badReferences = 0;
 };
 
 }  // namespace

@@ -176,7 +176,7 @@ TEST_F(PageDownloadTest, FailureIsCountedAndTimedButNotSuccessful) {
     // The failure line carries the reason phrase, not the number.
     EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"Download fails: "),
               std::vector<std::wstring>{L"Download fails: " + url.str() + L", Proxy: , Response: Not Found, Error:" +
-                                        platform::SystemErrorText(0)});
+                                        AsLogged(platform::SystemErrorText(0))});
 }
 
 TEST_F(PageDownloadTest, ProxyFromTheHostAndHostNamesWithoutScheme) {
@@ -207,7 +207,7 @@ TEST_F(PageDownloadTest, FailureLineNamesTheProxyAndTheError) {
     EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"Download fails: "),
               std::vector<std::wstring>{L"Download fails: www.catalogue.example/x, Proxy: " +
                                         platform::FromUtf8(deadProxy) + L", Response: , Error:" +
-                                        platform::SystemErrorText(platform::kHttpErrorCannotConnect)});
+                                        AsLogged(platform::SystemErrorText(platform::kHttpErrorCannotConnect))});
     EXPECT_EQ(Stats().downloads, 1);
     EXPECT_EQ(Stats().successful, 0);
 }
@@ -255,7 +255,7 @@ TEST_F(PageDownloadTest, UnreadableHostGivesTheGateAnEmptyNameAndAnErrorLine) {
     EXPECT_EQ(host.gate.events, (std::vector<std::wstring>{L"enter  1", L"leave "}));
     const std::wstring expected = L"UrlGetHost: InternetCrackUrl  GetLastError():" +
                                   std::to_wstring(platform::kHttpErrorUnrecognizedScheme) + L", " +
-                                  platform::SystemErrorText(platform::kHttpErrorUnrecognizedScheme);
+                                  AsLogged(platform::SystemErrorText(platform::kHttpErrorUnrecognizedScheme));
     EXPECT_EQ(WithPrefix(log.Texts(L"ERR"), L"UrlGetHost"), (std::vector<std::wstring>{expected, expected}));
 }
 

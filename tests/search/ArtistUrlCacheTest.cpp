@@ -160,7 +160,7 @@ TEST_F(ArtistUrlCacheTest, InjectionAttemptsAreRefused) {
     for (const Case& c : cases) {
         log.Clear();
         EXPECT_EQ(cache.WriteArtistUrl(c.name, c.address), 0) << Show(c.name) << " / " << Show(c.address);
-        EXPECT_EQ(log.Texts(L"DBG"), (std::vector<std::wstring>{std::wstring(L"WriteArtistUrl to LocalCache fails for: ") + c.name.GetString()}))
+        EXPECT_EQ(log.Texts(L"DBG"), (std::vector<std::wstring>{AsLogged(std::wstring(L"WriteArtistUrl to LocalCache fails for: ") + c.name.GetString())}))
             << Show(c.name);
     }
     EXPECT_EQ(ReadBytes(CacheFolder() + "Q.ARTISTCACHE"), before);

@@ -9,12 +9,22 @@
 #include <algorithm>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "log/TraceLineEscape.h"
 #include "log/TraceLog.h"
 #include "platform/CodePage.h"
 #include "platform/System.h"
 #include "tests/support/TempFolder.h"
+
+// text as a trace line shows it: control characters escaped, as in the
+// system's error texts that end in a line break.
+inline std::wstring AsLogged(std::wstring_view text) {
+    std::wstring shown;
+    AppendEscapedTraceText(shown, text, text.size() * 4);
+    return shown;
+}
 
 class LogCapture {
 public:

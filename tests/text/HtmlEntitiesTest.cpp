@@ -1,13 +1,14 @@
 // DecodeHtmlEntities and HtmlEntityTable: the table checked row by row against
 // one written here from the character blocks, every entry decoded, the
-// escaped-ampersand and numeric cases, references left in place with their
-// messages, and a comparison with a plain search-from-the-start decoder on
-// generated texts.
+// escaped-ampersand and numeric cases, surrogate pairs, references left in
+// place with their messages (and the bound on their number), and a comparison
+// with a plain search-from-the-start decoder on generated texts.
 #include <boost/regex.hpp>
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
+#include <cwchar>
 #include <random>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "platform/CodePage.h"
+#include "platform/Unicode.h"
 #include "tests/text/LogCapture.h"
 #include "text/HtmlEntities.h"
 
@@ -92,9 +94,49 @@ std::vector<std::wstring> ErrorMessages(const LogCapture& log) {
     return messages;
 }
 
+// A message as a trace line shows it: control characters but tab escaped.
+std::wstring Shown(const std::wstring& message) {
+    std::wstring shown;
+    for (wchar_t ch : message) {
+        if (ch == L'\n') {
+            shown += L"\\n";
+        } else if (ch == L'\r') {
+            shown += L"\\r";
+        } else if ((ch < 0x20 && ch != L'\t') || ch == 0x7F) {
+            wchar_t escape[8];
+            std::swprintf(escape, 8, L"\\x%02X", static_cast<unsigned>(ch));
+            shown += escape;
+        } else {
+            shown += ch;
+        }
+    }
+    return shown;
+}
+
 std::wstring BadCodeMessage(const std::wstring& reference, long long value, const std::wstring& whole) {
-    return L"Bad &#nnn; code: \"" + reference + L"\" => " + std::to_wstring(value) + L" ; string is:\n\t\"" + whole +
-           L"\"";
+    return Shown(L"Bad &#nnn; code: \"" + reference + L"\" => " + std::to_wstring(value) + L" ; string is:\n\t\"" +
+                 whole + L"\"");
+}
+
+std::wstring MoreBadCodesMessage(size_t more) {
+    return L"Bad &#nnn; code: " + std::to_wstring(more) + L" more in the same string not reported";
+}
+
+// Each high surrogate directly followed by a low one made the one code point
+// they encode, as a text of 32-bit wide characters holds it.
+std::wstring JoinedPairs(const std::wstring& text) {
+    std::wstring out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned long unit = static_cast<unsigned long>(text[i]);
+        const unsigned long next = i + 1 < text.size() ? static_cast<unsigned long>(text[i + 1]) : 0;
+        if (unit >= 0xD800 && unit < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
+            out += static_cast<wchar_t>(0x10000 + (unit - 0xD800) * 0x400 + (next - 0xDC00));
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 TEST(HtmlEntityTableTest, EveryRowMatchesTheIndependentTable) {
@@ -188,6 +230,95 @@ TEST(DecodeHtmlEntitiesTest, TooManyDigitsGiveTheLargestValue) {
     EXPECT_EQ(ErrorMessages(log)[0], BadCodeMessage(L"&#99999999999999999999;", INT_MAX, L"&#99999999999999999999;"));
 }
 
+TEST(DecodeHtmlEntitiesTest, SurrogatePairsOfReferencesGiveOneCharacter) {
+    if (!platform::kWideHoldsCodePoints) GTEST_SKIP() << "wide characters are UTF-16 units: the two halves are the pair";
+    const wchar_t high = 0xD83D;
+    const wchar_t low = 0xDE00;
+    const wchar_t grin = 0x1F600;
+    const DecodeRow rows[] = {
+        {"pair", L"&#55357;&#56832;", {grin}},
+        {"pair with leading zeros", L"&#055357;&#00056832;", {grin}},
+        {"pair amid text", L"a&#55357;&#56832;b", {L'a', grin, L'b'}},
+        {"two pairs in a row", L"&#55357;&#56832;&#55357;&#56832;", {grin, grin}},
+        {"lowest pair", L"&#55296;&#56320;", {static_cast<wchar_t>(0x10000)}},
+        {"highest pair", L"&#56319;&#57343;", {static_cast<wchar_t>(0x10FFFF)}},
+        {"lone high half", L"&#55357;x", {high, L'x'}},
+        {"lone low half", L"x&#56832;", {L'x', low}},
+        {"high half at the end", L"&#56832;&#55357;", {low, high}},
+        {"second high half takes the low one", L"&#55357;&#55357;&#56832;", {high, grin}},
+        {"blank between the halves", L"&#55357; &#56832;", {high, L' ', low}},
+        {"escaped ampersands uncover the pair", L"&amp;#55357;&amp;#56832;", {grin}},
+        {"low half completed by a replacement", L"&#55357;&&#35;56832;", {grin}},
+        {"written half next to a half already there", {L'&', L'#', L'5', L'5', L'3', L'5', L'7', L';', low}, {grin}},
+        {"pair already there is left alone", {high, low, L'&', L'#', L'6', L'5', L';'}, {high, low, L'A'}},
+    };
+    LogCapture log;
+    for (const DecodeRow& row : rows) EXPECT_EQ(Decoded(row.input), row.expected) << row.name;
+    // As UTF-8 (a tag, a file name), the pair is the character and a lone half is U+FFFD.
+    EXPECT_EQ(platform::ToUtf8(Decoded(L"&#55357;&#56832;!&#55357;")), "\xF0\x9F\x98\x80!\xEF\xBF\xBD");
+    EXPECT_TRUE(log.Lines().empty()) << "no row may write a message";
+}
+
+TEST(DecodeHtmlEntitiesTest, ReportQuotesADecodedPairAsOneCharacter) {
+    if (!platform::kWideHoldsCodePoints) GTEST_SKIP() << "wide characters are UTF-16 units: the two halves are the pair";
+    LogCapture log;
+    EXPECT_EQ(Decoded(L"&#55357;&#56832;&#0;&#55357;&#56832;"), L"\U0001F600&#0;\U0001F600");
+    const std::vector<std::wstring> expected = {BadCodeMessage(L"&#0;", 0, L"\U0001F600&#0;\U0001F600")};
+    EXPECT_EQ(ErrorMessages(log), expected);
+}
+
+TEST(DecodeHtmlEntitiesTest, OnlyTheFirstTenBadReferencesOfATextAreQuoted) {
+    const struct {
+        const char* name;
+        int bad;
+        size_t quoted;
+        size_t more;
+    } rows[] = {
+        {"one", 1, 1, 0}, {"ten", 10, 10, 0}, {"eleven", 11, 10, 1}, {"two thousand", 2000, 10, 1990},
+    };
+    LogCapture log;
+    for (const auto& row : rows) {
+        std::wstring bad;
+        for (int i = 0; i < row.bad; ++i) bad += (i % 2 == 0) ? L"&#0;" : L"&#65536;";
+        const std::wstring input = bad + L"&#65;";
+        log.Clear();
+        EXPECT_EQ(Decoded(input), bad + L"A") << row.name << ": a valid reference after them is still decoded";
+        std::vector<std::wstring> expected;
+        for (size_t i = 0; i < row.quoted; ++i)
+            expected.push_back(i % 2 == 0 ? BadCodeMessage(L"&#0;", 0, input) : BadCodeMessage(L"&#65536;", 65536, input));
+        if (row.more != 0) expected.push_back(MoreBadCodesMessage(row.more));
+        EXPECT_EQ(ErrorMessages(log), expected) << row.name;
+    }
+    // Every text has ten of its own.
+    log.Clear();
+    const std::wstring eleven = L"&#0;&#0;&#0;&#0;&#0;&#0;&#0;&#0;&#0;&#0;&#0;";
+    Decoded(eleven);
+    Decoded(eleven);
+    EXPECT_EQ(ErrorMessages(log).size(), 22u);
+}
+
+TEST(DecodeHtmlEntitiesTest, AFloodOfBadReferencesAddsElevenLinesToTheLogFile) {
+    LogCapture log;
+    TheTraceLog().Write(TRACE_ERROR, L"before");
+    CString fileName;
+    TheTraceLog().GetCurrentFileName(fileName);
+    const std::string before = testsupport::ReadBytes(platform::ToUtf8(fileName.str()));
+    ASSERT_FALSE(before.empty());
+
+    std::wstring title;  // 2,000 references: 8 KB of title
+    while (title.size() < 8000) title += L"&#0;";
+    EXPECT_EQ(Decoded(title), title);
+
+    const std::string after = testsupport::ReadBytes(platform::ToUtf8(fileName.str()));
+    ASSERT_GT(after.size(), before.size());
+    size_t lines = 0;
+    for (size_t at = before.size(); at + 4 <= after.size(); at += 2)
+        if (after.compare(at, 4, std::string("\r\0\n\0", 4)) == 0) ++lines;
+    EXPECT_EQ(lines, 11u);
+    // Ten lines quote the title (two bytes a character); the whole text once per reference would be 32 MB.
+    EXPECT_LT(after.size() - before.size(), 11 * 2 * (title.size() + 200));
+}
+
 TEST(DecodeHtmlEntitiesTest, ReportQuotesTheTextWithEveryCopyOfADecodedReferenceReplaced) {
     LogCapture log;
     EXPECT_EQ(Decoded(L"&#65;&#0;&#65;&#66;"), L"A&#0;AB");
@@ -234,6 +365,7 @@ PlainResult PlainDecode(const std::wstring& input, const std::vector<EntityRow>&
     std::wstring& t = text.str();
     static const boost::wregex numeric(L"&#([0-9]+);");
     size_t from = 0;
+    size_t bad = 0;
     for (;;) {
         boost::wsmatch match;
         if (!boost::regex_search(t.cbegin() + static_cast<std::ptrdiff_t>(from), t.cend(), match, numeric)) break;
@@ -244,23 +376,28 @@ PlainResult PlainDecode(const std::wstring& input, const std::vector<EntityRow>&
             text.Replace(reference.c_str(), std::wstring(1, static_cast<wchar_t>(value)).c_str());
         } else {
             // Messages travel as 8-bit text in the thread's ANSI page.
-            const std::wstring message = BadCodeMessage(reference, value, t);
-            result.messages.push_back(*platform::Decode(0, *platform::Encode(0, message)));
+            if (++bad <= 10) {
+                const std::wstring message = BadCodeMessage(reference, value, JoinedPairs(t));
+                result.messages.push_back(*platform::Decode(0, *platform::Encode(0, message)));
+            }
             from = static_cast<size_t>(match[0].second - t.cbegin());
         }
     }
-    result.text = t;
+    if (bad > 10) result.messages.push_back(MoreBadCodesMessage(bad - 10));
+    result.text = JoinedPairs(t);
     return result;
 }
 
 // Generated texts: pieces that combine into references, escaped references,
-// bad references and replacements that complete references in front of them.
+// bad references (sometimes more than are reported one by one), surrogate
+// halves, and replacements that complete references in front of them.
 std::vector<std::wstring> GeneratedTexts(int count, unsigned seed) {
     const std::vector<std::wstring> pieces = {
         L"&",     L"#",     L";",      L"3",      L"5",     L"8",      L"0",     L"x",      L"&#",
         L"&#3",   L"8;",    L"&#38;",  L"&#35;",  L"&#59;", L"&#48;",  L"&#0;",  L"&#65;",  L"&#065;",
         L"&#65536;", L"&amp;", L"&lt;", L"&nbsp;", L"amp;", L"lt;",    L"&#1",   L"&#50;",  L"6",
-        L"&#5",   L"9;",    L"&#3",    L"5;",
+        L"&#5",   L"9;",    L"&#3",    L"5;",    L"&#55357;", L"&#56832;", L"&#5535", L"7;", L"&#56319;",
+        L"&#57343;", L"&#056832;", L"&#0;&#0;&#0;&#0;",
     };
     std::mt19937 random(seed);
     std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);

@@ -190,7 +190,7 @@ TEST(RegexMatcherTest, InvalidPatternsAreLoggedWithTheLibraryText) {
         ASSERT_EQ(log.Lines().size(), 1u) << std::wstring(pattern);
         EXPECT_EQ(log.Lines()[0].label, L"ERR");
         const std::wstring prefix =
-            L"Invalid Regex: " + std::wstring(pattern) + L"\n\t=> caught bad_expression exception: what=";
+            L"Invalid Regex: " + std::wstring(pattern) + L"\\n\t=> caught bad_expression exception: what=";
         const std::wstring& message = log.Lines()[0].message;
         EXPECT_EQ(message.substr(0, prefix.size()), prefix);
         EXPECT_GT(message.size(), prefix.size()) << "the library's text follows";
@@ -207,7 +207,7 @@ TEST(RegexMatcherTest, OtherExceptionWhileCompilingIsLoggedAsGeneric) {
     ASSERT_EQ(log.Lines().size(), 1u);
     EXPECT_EQ(log.Lines()[0].label, L"ERR");
     EXPECT_EQ(log.Lines()[0].message,
-              L"Invalid Regex: sub(ject)\n\t=> caught generic exception: what=std::bad_alloc");
+              L"Invalid Regex: sub(ject)\\n\t=> caught generic exception: what=std::bad_alloc");
 }
 
 TEST(RegexMatcherTest, OtherExceptionWhileSearchingIsLoggedAsGeneric) {
@@ -219,7 +219,7 @@ TEST(RegexMatcherTest, OtherExceptionWhileSearchingIsLoggedAsGeneric) {
     EXPECT_FALSE(testsupport::CancelAllocationFailure()) << "searching must have allocated";
     ASSERT_EQ(log.Lines().size(), 1u);
     EXPECT_EQ(log.Lines()[0].message,
-              L"Regex matching for string: a subject to search...\n\t=> caught generic exception: what=std::bad_alloc");
+              L"Regex matching for string: a subject to search...\\n\t=> caught generic exception: what=std::bad_alloc");
     // The object is still usable.
     EXPECT_TRUE(matcher.FindNext());
 }
@@ -248,7 +248,7 @@ TEST(RegexMatcherTest, ComplexityLimitQuotesTheFirstFiftyCharacters) {
         EXPECT_EQ(log.Lines()[0].label, L"ERR") << row.name;
         // The excerpt comes from the start of the subject, not from the search position.
         const std::wstring prefix =
-            L"String too complex for regexp matching: " + row.excerpt + L"...\n\t=> caught runtime_error: what=";
+            L"String too complex for regexp matching: " + row.excerpt + L"...\\n\t=> caught runtime_error: what=";
         const std::wstring& message = log.Lines()[0].message;
         EXPECT_EQ(message.substr(0, prefix.size()), prefix) << row.name;
         EXPECT_GT(message.size(), prefix.size()) << row.name;
@@ -263,8 +263,8 @@ TEST(RegexMatcherTest, MessagesAreNarrowedWithTheThreadAnsiPage) {
     EXPECT_FALSE(matcher.Prepare(L"s", L"[\u00E9\u65E5", true));
     platform::SetThreadAnsiCodePage(0);
     ASSERT_EQ(log.Lines().size(), 2u);
-    const std::wstring utf8 = L"Invalid Regex: [\u00E9\u65E5\n";
-    const std::wstring ansi = L"Invalid Regex: [\u00E9?\n";
+    const std::wstring utf8 = L"Invalid Regex: [\u00E9\u65E5\\n";
+    const std::wstring ansi = L"Invalid Regex: [\u00E9?\\n";
     EXPECT_EQ(log.Lines()[0].message.substr(0, utf8.size()), utf8);
     EXPECT_EQ(log.Lines()[1].message.substr(0, ansi.size()), ansi) << "characters 1252 lacks become ?";
 }
