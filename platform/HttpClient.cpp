@@ -314,13 +314,15 @@ struct HttpRequest::Transfer {
     bool finalHead = false;      // the head of the final response is complete
     bool done = false;
     CURLcode result = CURLE_OK;
-    uint32_t ownError = kHttpErrorNone;  // an end decided here (timeout, header flood)
+    uint32_t ownError = kHttpErrorNone;  // an end decided here (timeout, header flood, body past its limit)
     uint32_t headError = kHttpErrorNone; // the final head is refused (one redirect too many)
     long redirects = 0;          // redirects the engine follows
-    size_t headerBytes = 0;
+    size_t headerBytes = 0;      // of the current head and the trailer after its body
+    size_t bodyBytes = 0;        // body bytes delivered, read or not
     std::string pending;         // body bytes received, not yet read
     size_t pendingOffset = 0;
     Clock::time_point lastActivity;
+    char engineMessage[CURL_ERROR_SIZE] = {};  // the engine's own words for how it ended
 
     ~Transfer() {
         if (added) curl_multi_remove_handle(multi, easy);
@@ -341,6 +343,13 @@ struct HttpRequest::Transfer {
         added = false;
     }
 
+    // Ends the transfer from inside a callback with error; the engine then
+    // reports a write error, which TransferError() does not look at.
+    size_t Refuse(uint32_t error) {
+        ownError = error;
+        return 0;
+    }
+
     static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
         auto* t = static_cast<Transfer*>(user);
         const size_t n = size * count;
@@ -348,17 +357,19 @@ struct HttpRequest::Transfer {
         std::string_view line(data, n);
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
         HttpRequest& r = *t->owner;
-        if (line.size() >= 5 && line.substr(0, 5) == "HTTP/") {
+        // After the final head every line is a trailer line, whatever it says.
+        if (!t->finalHead && line.size() >= 5 && line.substr(0, 5) == "HTTP/") {
             // A new response (a redirect, an interim 1xx or the final one).
             t->headerBytes = 0;
             t->headersComplete = false;
             r.m_rawHeaders.clear();
             ParseStatusLine(line, r.m_statusCode, r.m_reasonPhrase);
         }
-        // Trailer lines after a chunked body are not part of the headers.
-        if (t->headersComplete) return n;
+        // Trailer lines after a chunked body count against the head's limit
+        // (the engine keeps every one of them) but are not part of the headers.
         t->headerBytes += n;
-        if (t->headerBytes > kMaxHeaderBytes) return 0;
+        if (t->headerBytes > kMaxHeaderBytes) return t->Refuse(kHttpErrorHeaderSizeOverflow);
+        if (t->headersComplete) return n;
         r.m_rawHeaders.append(line);
         r.m_rawHeaders.append("\r\n");
         if (line.empty()) {
@@ -385,6 +396,15 @@ struct HttpRequest::Transfer {
         const size_t n = size * count;
         t->lastActivity = Clock::now();
         t->responseStarted = true;
+        // The bound applies to every byte as it arrives, so a body that
+        // inflates in transit ends here, not after the engine inflated it all.
+        const size_t limit = t->owner->m_bodyLimit;
+        if (limit != 0 && (t->bodyBytes > limit || n > limit - t->bodyBytes)) {
+            std::string().swap(t->pending);
+            t->pendingOffset = 0;
+            return t->Refuse(kHttpErrorResponseTooLarge);
+        }
+        t->bodyBytes += n;
         if (t->pendingOffset == t->pending.size()) {
             t->pending.clear();
             t->pendingOffset = 0;
@@ -495,11 +515,10 @@ uint32_t HttpRequest::Send(std::string_view body) {
     return t.requestSent ? kHttpErrorNone : TransferError();
 }
 
-// True when the transfer ended on an oversized response head: our own limit,
-// or the engine's for a single header line, which it reports as exhausted
-// memory (a dedicated code in later versions).
+// True when the transfer ended on the engine's limit for a single header
+// line, which it reports as exhausted memory (a dedicated code in later
+// versions). Our own limit is met first for a head made of many lines.
 bool HttpRequest::HeadTooLarge(const Transfer& t) {
-    if (t.result == CURLE_WRITE_ERROR) return t.headerBytes > kMaxHeaderBytes;
     const bool inHead = t.requestSent && !t.finalHead && !t.responseStarted;
 #if LIBCURL_VERSION_NUM >= 0x080600
     if (t.result == CURLE_TOO_LARGE) return inHead;
@@ -563,6 +582,12 @@ uint32_t HttpRequest::ReadData(char* buffer, size_t size, size_t& read) {
     read = std::min(size, t.pending.size() - t.pendingOffset);
     std::copy_n(t.pending.data() + t.pendingOffset, read, buffer);
     t.pendingOffset += read;
+    // What one burst of the engine left here is not kept beside the reader's
+    // copy: a drained buffer beyond a few receive buffers goes back at once.
+    if (t.pendingOffset == t.pending.size() && t.pending.capacity() > static_cast<size_t>(4 * kReceiveBufferBytes)) {
+        std::string().swap(t.pending);
+        t.pendingOffset = 0;
+    }
     return kHttpErrorNone;
 }
 

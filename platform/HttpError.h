@@ -26,11 +26,12 @@ enum HttpError : uint32_t {
     kHttpErrorCannotConnect = 12029,     // connection refused or unreachable
     kHttpErrorConnectionError = 12030,   // connection broken, body truncated
     kHttpErrorHeaderNotFound = 12150,    // the response has no such header
-    kHttpErrorInvalidServerResponse = 12152, // the server's reply is not valid HTTP
+    kHttpErrorInvalidServerResponse = 12152, // the server's reply is not HTTP/1.x or cannot be decoded
     kHttpErrorInvalidHeader = 12153,     // header name or value not allowed (CR, LF, ...)
     kHttpErrorRedirectFailed = 12156,    // too many redirects
     kHttpErrorSecureFailure = 12175,     // TLS could not be established (an https redirect)
-    kHttpErrorHeaderSizeOverflow = 12182,// the response head is larger than the limit
+    kHttpErrorHeaderSizeOverflow = 12182,// the response head (or its trailer) is larger than the limit
+    kHttpErrorResponseTooLarge = 12184,  // the body passed the limit its reader set
     kHttpErrorLast = 12199,              // last code of the HTTP range
 };
 
