@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <mutex>
 
@@ -110,30 +111,51 @@ std::string ProxyUrl(std::string_view text) {
 
 namespace {
 
+// The code that names why the engine ended a transfer. An unsupported
+// protocol after the request went out is the server's answer, not the URL's
+// scheme; TransferError() tells the two apart before asking here.
 uint32_t MapCurlError(CURLcode code) {
     switch (code) {
         case CURLE_OK: return kHttpErrorNone;
-        case CURLE_OUT_OF_MEMORY: return kHttpErrorOutOfHandles;
+        case CURLE_FAILED_INIT: return kHttpErrorOutOfHandles;
+        case CURLE_OUT_OF_MEMORY: return ENOMEM;
         case CURLE_URL_MALFORMAT: return kHttpErrorInvalidUrl;
-        case CURLE_UNSUPPORTED_PROTOCOL: return kHttpErrorRedirectFailed;
+        case CURLE_UNSUPPORTED_PROTOCOL: return kHttpErrorUnrecognizedScheme;
         case CURLE_TOO_MANY_REDIRECTS: return kHttpErrorRedirectFailed;
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY: return kHttpErrorNameNotResolved;
-        case CURLE_COULDNT_CONNECT: return kHttpErrorCannotConnect;
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_INTERFACE_FAILED:
+        case CURLE_PROXY: return kHttpErrorCannotConnect;
         case CURLE_OPERATION_TIMEDOUT: return kHttpErrorTimeout;
+        case CURLE_ABORTED_BY_CALLBACK: return kHttpErrorOperationCancelled;
         case CURLE_PARTIAL_FILE:
         case CURLE_RECV_ERROR:
-        case CURLE_SEND_ERROR: return kHttpErrorConnectionError;
+        case CURLE_SEND_ERROR:
+        case CURLE_SEND_FAIL_REWIND: return kHttpErrorConnectionError;
         case CURLE_GOT_NOTHING:
         case CURLE_WEIRD_SERVER_REPLY:
         case CURLE_HTTP2:
-        case CURLE_BAD_CONTENT_ENCODING:
-        case CURLE_WRITE_ERROR: return kHttpErrorInvalidServerResponse;
+        case CURLE_HTTP2_STREAM:
+        case CURLE_BAD_CONTENT_ENCODING: return kHttpErrorInvalidServerResponse;
+        case CURLE_FILESIZE_EXCEEDED: return kHttpErrorResponseTooLarge;
         case CURLE_SSL_CONNECT_ERROR:
-        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_ENGINE_NOTFOUND:
+        case CURLE_SSL_ENGINE_SETFAILED:
         case CURLE_SSL_CERTPROBLEM:
         case CURLE_SSL_CIPHER:
-        case CURLE_SSL_CACERT_BADFILE: return kHttpErrorSecureFailure;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_USE_SSL_FAILED:
+        case CURLE_SSL_ENGINE_INITFAILED:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_SHUTDOWN_FAILED:
+        case CURLE_SSL_CRL_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+        case CURLE_SSL_CLIENTCERT: return kHttpErrorSecureFailure;
+        // A refusal of our own callbacks carries its own code; one without it,
+        // a misused option or a failed wait are faults of this layer.
         default: return kHttpErrorInternal;
     }
 }
@@ -332,6 +354,7 @@ struct HttpRequest::Transfer {
             curl_easy_setopt(easy, CURLOPT_HEADERDATA, nullptr);
             curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
             curl_easy_setopt(easy, CURLOPT_PREREQDATA, nullptr);
+            curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
         }
         if (headerList) curl_slist_free_all(headerList);
     }
@@ -503,6 +526,7 @@ uint32_t HttpRequest::Send(std::string_view body) {
     set(CURLOPT_WRITEDATA, &t);
     set(CURLOPT_PREREQFUNCTION, &Transfer::OnRequestReady);
     set(CURLOPT_PREREQDATA, &t);
+    set(CURLOPT_ERRORBUFFER, t.engineMessage);
     if (!ok) return kHttpErrorInternal;
 
     m_statusCode = 0;
@@ -648,8 +672,15 @@ uint32_t HttpRequest::TransferError() const {
     if (!t.done) return kHttpErrorNone;
     if (t.ownError != kHttpErrorNone) return t.ownError;
     if ((t.result == CURLE_UNSUPPORTED_PROTOCOL || t.result == CURLE_URL_MALFORMAT) && t.requestSent &&
-        m_statusCode >= 300 && m_statusCode <= 399)
+        m_statusCode >= 300 && m_statusCode <= 399 && (t.finalHead || t.result == CURLE_URL_MALFORMAT))
         return kHttpErrorNone;
+    // Once the request is out, an unsupported protocol is the server's reply:
+    // no status line at all (HTTP/0.9) or a version other than HTTP/1.x.
+    if (t.result == CURLE_UNSUPPORTED_PROTOCOL && t.requestSent) return kHttpErrorInvalidServerResponse;
+    // The engine reports a malformed chunked body with the code of a broken
+    // connection; only its message tells the two apart.
+    if (t.result == CURLE_RECV_ERROR && std::string_view(t.engineMessage).find("chunked") != std::string_view::npos)
+        return kHttpErrorInvalidServerResponse;
     return MapCurlError(t.result);
 }
 
