@@ -136,6 +136,10 @@ bool CHttpDownloaderBase::OpenRequest(const std::string& verb) {
         m_dwLastError = error;
         return false;
     }
+    // The client ends the transfer the moment the body passes the cap, even
+    // while the response step is still waiting for the head, so a body that
+    // inflates in transit cannot exhaust memory before DownloadData() runs.
+    m_hRequest->SetBodyLimit(MAX_BODY_BYTES);
     return true;
 }
 
@@ -231,6 +235,10 @@ bool CHttpDownloaderBase::DownloadData() {
     for (;;) {
         size_t available = 0;
         const uint32_t error = m_hRequest->QueryDataAvailable(available);
+        if (error == platform::kHttpErrorResponseTooLarge) {
+            LogPrintf(TRACE_WARNING, L"HttpDownloader::DownloadData OUT OF MEMORY");
+            return false;
+        }
         if (error != 0) {
             m_dwLastError = error;
             LogPrintf(TRACE_WARNING, L"HttpDownloader::DownloadData WinHttpQueryDataAvailable error=[%d]",
@@ -275,6 +283,9 @@ bool CHttpDownloaderBase::DownloadData() {
             return false;
         }
     }
+    // A body of unknown length grew by doubling: room it never filled is
+    // not kept beside the text decoded from it.
+    if (stream.capacity() - stream.size() > stream.size() / 8) stream.shrink_to_fit();
     m_strData = std::move(stream);
     return true;
 }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <mutex>
 
@@ -110,30 +111,51 @@ std::string ProxyUrl(std::string_view text) {
 
 namespace {
 
+// The code that names why the engine ended a transfer. An unsupported
+// protocol after the request went out is the server's answer, not the URL's
+// scheme; TransferError() tells the two apart before asking here.
 uint32_t MapCurlError(CURLcode code) {
     switch (code) {
         case CURLE_OK: return kHttpErrorNone;
-        case CURLE_OUT_OF_MEMORY: return kHttpErrorOutOfHandles;
+        case CURLE_FAILED_INIT: return kHttpErrorOutOfHandles;
+        case CURLE_OUT_OF_MEMORY: return ENOMEM;
         case CURLE_URL_MALFORMAT: return kHttpErrorInvalidUrl;
-        case CURLE_UNSUPPORTED_PROTOCOL: return kHttpErrorRedirectFailed;
+        case CURLE_UNSUPPORTED_PROTOCOL: return kHttpErrorUnrecognizedScheme;
         case CURLE_TOO_MANY_REDIRECTS: return kHttpErrorRedirectFailed;
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY: return kHttpErrorNameNotResolved;
-        case CURLE_COULDNT_CONNECT: return kHttpErrorCannotConnect;
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_INTERFACE_FAILED:
+        case CURLE_PROXY: return kHttpErrorCannotConnect;
         case CURLE_OPERATION_TIMEDOUT: return kHttpErrorTimeout;
+        case CURLE_ABORTED_BY_CALLBACK: return kHttpErrorOperationCancelled;
         case CURLE_PARTIAL_FILE:
         case CURLE_RECV_ERROR:
-        case CURLE_SEND_ERROR: return kHttpErrorConnectionError;
+        case CURLE_SEND_ERROR:
+        case CURLE_SEND_FAIL_REWIND: return kHttpErrorConnectionError;
         case CURLE_GOT_NOTHING:
         case CURLE_WEIRD_SERVER_REPLY:
         case CURLE_HTTP2:
-        case CURLE_BAD_CONTENT_ENCODING:
-        case CURLE_WRITE_ERROR: return kHttpErrorInvalidServerResponse;
+        case CURLE_HTTP2_STREAM:
+        case CURLE_BAD_CONTENT_ENCODING: return kHttpErrorInvalidServerResponse;
+        case CURLE_FILESIZE_EXCEEDED: return kHttpErrorResponseTooLarge;
         case CURLE_SSL_CONNECT_ERROR:
-        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_ENGINE_NOTFOUND:
+        case CURLE_SSL_ENGINE_SETFAILED:
         case CURLE_SSL_CERTPROBLEM:
         case CURLE_SSL_CIPHER:
-        case CURLE_SSL_CACERT_BADFILE: return kHttpErrorSecureFailure;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_USE_SSL_FAILED:
+        case CURLE_SSL_ENGINE_INITFAILED:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_SHUTDOWN_FAILED:
+        case CURLE_SSL_CRL_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+        case CURLE_SSL_CLIENTCERT: return kHttpErrorSecureFailure;
+        // A refusal of our own callbacks carries its own code; one without it,
+        // a misused option or a failed wait are faults of this layer.
         default: return kHttpErrorInternal;
     }
 }
@@ -314,13 +336,15 @@ struct HttpRequest::Transfer {
     bool finalHead = false;      // the head of the final response is complete
     bool done = false;
     CURLcode result = CURLE_OK;
-    uint32_t ownError = kHttpErrorNone;  // an end decided here (timeout, header flood)
+    uint32_t ownError = kHttpErrorNone;  // an end decided here (timeout, header flood, body past its limit)
     uint32_t headError = kHttpErrorNone; // the final head is refused (one redirect too many)
     long redirects = 0;          // redirects the engine follows
-    size_t headerBytes = 0;
+    size_t headerBytes = 0;      // of the current head and the trailer after its body
+    size_t bodyBytes = 0;        // body bytes delivered, read or not
     std::string pending;         // body bytes received, not yet read
     size_t pendingOffset = 0;
     Clock::time_point lastActivity;
+    char engineMessage[CURL_ERROR_SIZE] = {};  // the engine's own words for how it ended
 
     ~Transfer() {
         if (added) curl_multi_remove_handle(multi, easy);
@@ -330,6 +354,7 @@ struct HttpRequest::Transfer {
             curl_easy_setopt(easy, CURLOPT_HEADERDATA, nullptr);
             curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
             curl_easy_setopt(easy, CURLOPT_PREREQDATA, nullptr);
+            curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
         }
         if (headerList) curl_slist_free_all(headerList);
     }
@@ -341,6 +366,13 @@ struct HttpRequest::Transfer {
         added = false;
     }
 
+    // Ends the transfer from inside a callback with error; the engine then
+    // reports a write error, which TransferError() does not look at.
+    size_t Refuse(uint32_t error) {
+        ownError = error;
+        return 0;
+    }
+
     static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
         auto* t = static_cast<Transfer*>(user);
         const size_t n = size * count;
@@ -348,17 +380,19 @@ struct HttpRequest::Transfer {
         std::string_view line(data, n);
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
         HttpRequest& r = *t->owner;
-        if (line.size() >= 5 && line.substr(0, 5) == "HTTP/") {
+        // After the final head every line is a trailer line, whatever it says.
+        if (!t->finalHead && line.size() >= 5 && line.substr(0, 5) == "HTTP/") {
             // A new response (a redirect, an interim 1xx or the final one).
             t->headerBytes = 0;
             t->headersComplete = false;
             r.m_rawHeaders.clear();
             ParseStatusLine(line, r.m_statusCode, r.m_reasonPhrase);
         }
-        // Trailer lines after a chunked body are not part of the headers.
-        if (t->headersComplete) return n;
+        // Trailer lines after a chunked body count against the head's limit
+        // (the engine keeps every one of them) but are not part of the headers.
         t->headerBytes += n;
-        if (t->headerBytes > kMaxHeaderBytes) return 0;
+        if (t->headerBytes > kMaxHeaderBytes) return t->Refuse(kHttpErrorHeaderSizeOverflow);
+        if (t->headersComplete) return n;
         r.m_rawHeaders.append(line);
         r.m_rawHeaders.append("\r\n");
         if (line.empty()) {
@@ -385,6 +419,15 @@ struct HttpRequest::Transfer {
         const size_t n = size * count;
         t->lastActivity = Clock::now();
         t->responseStarted = true;
+        // The bound applies to every byte as it arrives, so a body that
+        // inflates in transit ends here, not after the engine inflated it all.
+        const size_t limit = t->owner->m_bodyLimit;
+        if (limit != 0 && (t->bodyBytes > limit || n > limit - t->bodyBytes)) {
+            std::string().swap(t->pending);
+            t->pendingOffset = 0;
+            return t->Refuse(kHttpErrorResponseTooLarge);
+        }
+        t->bodyBytes += n;
         if (t->pendingOffset == t->pending.size()) {
             t->pending.clear();
             t->pendingOffset = 0;
@@ -483,6 +526,7 @@ uint32_t HttpRequest::Send(std::string_view body) {
     set(CURLOPT_WRITEDATA, &t);
     set(CURLOPT_PREREQFUNCTION, &Transfer::OnRequestReady);
     set(CURLOPT_PREREQDATA, &t);
+    set(CURLOPT_ERRORBUFFER, t.engineMessage);
     if (!ok) return kHttpErrorInternal;
 
     m_statusCode = 0;
@@ -495,11 +539,10 @@ uint32_t HttpRequest::Send(std::string_view body) {
     return t.requestSent ? kHttpErrorNone : TransferError();
 }
 
-// True when the transfer ended on an oversized response head: our own limit,
-// or the engine's for a single header line, which it reports as exhausted
-// memory (a dedicated code in later versions).
+// True when the transfer ended on the engine's limit for a single header
+// line, which it reports as exhausted memory (a dedicated code in later
+// versions). Our own limit is met first for a head made of many lines.
 bool HttpRequest::HeadTooLarge(const Transfer& t) {
-    if (t.result == CURLE_WRITE_ERROR) return t.headerBytes > kMaxHeaderBytes;
     const bool inHead = t.requestSent && !t.finalHead && !t.responseStarted;
 #if LIBCURL_VERSION_NUM >= 0x080600
     if (t.result == CURLE_TOO_LARGE) return inHead;
@@ -563,6 +606,12 @@ uint32_t HttpRequest::ReadData(char* buffer, size_t size, size_t& read) {
     read = std::min(size, t.pending.size() - t.pendingOffset);
     std::copy_n(t.pending.data() + t.pendingOffset, read, buffer);
     t.pendingOffset += read;
+    // What one burst of the engine left here is not kept beside the reader's
+    // copy: a drained buffer beyond a few receive buffers goes back at once.
+    if (t.pendingOffset == t.pending.size() && t.pending.capacity() > static_cast<size_t>(4 * kReceiveBufferBytes)) {
+        std::string().swap(t.pending);
+        t.pendingOffset = 0;
+    }
     return kHttpErrorNone;
 }
 
@@ -623,8 +672,15 @@ uint32_t HttpRequest::TransferError() const {
     if (!t.done) return kHttpErrorNone;
     if (t.ownError != kHttpErrorNone) return t.ownError;
     if ((t.result == CURLE_UNSUPPORTED_PROTOCOL || t.result == CURLE_URL_MALFORMAT) && t.requestSent &&
-        m_statusCode >= 300 && m_statusCode <= 399)
+        m_statusCode >= 300 && m_statusCode <= 399 && (t.finalHead || t.result == CURLE_URL_MALFORMAT))
         return kHttpErrorNone;
+    // Once the request is out, an unsupported protocol is the server's reply:
+    // no status line at all (HTTP/0.9) or a version other than HTTP/1.x.
+    if (t.result == CURLE_UNSUPPORTED_PROTOCOL && t.requestSent) return kHttpErrorInvalidServerResponse;
+    // The engine reports a malformed chunked body with the code of a broken
+    // connection; only its message tells the two apart.
+    if (t.result == CURLE_RECV_ERROR && std::string_view(t.engineMessage).find("chunked") != std::string_view::npos)
+        return kHttpErrorInvalidServerResponse;
     return MapCurlError(t.result);
 }
 

@@ -16,7 +16,10 @@
 // receives every request in absolute form; without one no proxy is used at all (proxy environment
 // variables are ignored). Default timeouts: connect 60 s, receive 30 s (the
 // longest silence tolerated while waiting for response bytes). A response head
-// larger than 192 KB fails with kHttpErrorHeaderSizeOverflow. Bytes that may
+// larger than 192 KB fails with kHttpErrorHeaderSizeOverflow; the trailer lines
+// after a chunked body count against the same limit. A body is delivered as
+// the server's transfer coding leaves it (a compressed transfer coding is
+// undone); a request may bound it (SetBodyLimit). Bytes that may
 // not stand in a request target are percent-encoded; a header name or value
 // holding CR, LF or another control byte is refused, so no line break from a
 // caller ever reaches the wire.
@@ -125,6 +128,12 @@ public:
     // Replaces the default timeouts. Before Send() only.
     uint32_t SetTimeouts(const HttpTimeouts& timeouts);
 
+    // Bounds the body at limit bytes, counted as delivered (after a transfer
+    // coding is undone), whenever they arrived: the moment more arrive the
+    // transfer ends, bytes not yet read are dropped and QueryDataAvailable()
+    // fails with kHttpErrorResponseTooLarge. 0 (the default) sets no bound.
+    void SetBodyLimit(size_t limit) { m_bodyLimit = limit; }
+
     // Starts the transfer and returns once the connection stands and the
     // request is on its way. body is sent when not empty. Fails with the
     // connection's error (name not resolved, cannot connect, timeout, ...).
@@ -153,7 +162,8 @@ public:
     // connection, a receive timeout) once the bytes before it have been read.
     uint32_t QueryDataAvailable(size_t& available);
     // Copies up to size ready body bytes into buffer and reports how many.
-    // Never waits; call QueryDataAvailable() first.
+    // Never waits; call QueryDataAvailable() first. Once every ready byte is
+    // read, a large receive buffer is given back.
     uint32_t ReadData(char* buffer, size_t size, size_t& read);
 
 private:
@@ -174,6 +184,7 @@ private:
     bool m_refresh;
     std::vector<std::pair<std::string, std::string>> m_headers;
     HttpTimeouts m_timeouts;
+    size_t m_bodyLimit = 0;
 
     uint32_t m_statusCode = 0;
     std::string m_reasonPhrase;

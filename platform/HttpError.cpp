@@ -28,6 +28,7 @@ const char* HttpErrorText(uint32_t code) {
                    "not appear in a header.";
         case kHttpErrorSecureFailure: return "A secure connection to the server could not be established.";
         case kHttpErrorHeaderSizeOverflow: return "The headers of the server's response exceed the size limit.";
+        case kHttpErrorResponseTooLarge: return "The server's response is larger than the size limit.";
         default: return nullptr;
     }
 }

@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -84,6 +85,12 @@ public:
             sent += static_cast<size_t>(n);
         }
         return true;
+    }
+    // data framed as one chunk of a chunked body.
+    static std::string Chunk(const std::string& data) {
+        char size[32];
+        std::snprintf(size, sizeof size, "%zx\r\n", data.size());
+        return size + data + "\r\n";
     }
     // Makes the coming close send a reset instead of an orderly end.
     static void ResetOnClose(int fd) {

@@ -81,6 +81,7 @@ TEST(HttpErrorTextTest, CodesFollowTheOriginalNumbering) {
         {kHttpErrorInvalidHeader, 12153, L"header name or value is invalid"},
         {kHttpErrorRedirectFailed, 12156, L"redirect"},
         {kHttpErrorHeaderSizeOverflow, 12182, L"exceed the size limit"},
+        {kHttpErrorResponseTooLarge, 12184, L"larger than the size limit"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(row.code, row.number);
@@ -92,7 +93,7 @@ TEST(HttpErrorTextTest, CodesFollowTheOriginalNumbering) {
 TEST(HttpErrorTextTest, CodesOfTheHttpRangeHaveTextsEndingInCrLf) {
     for (uint32_t code : {kHttpErrorTimeout, kHttpErrorCannotConnect, kHttpErrorConnectionError,
                           kHttpErrorRedirectFailed, kHttpErrorInvalidHeader, kHttpErrorInvalidOption,
-                          kHttpErrorHeaderSizeOverflow}) {
+                          kHttpErrorHeaderSizeOverflow, kHttpErrorResponseTooLarge}) {
         const std::wstring text = SystemErrorText(code);
         ASSERT_GT(text.size(), 2u) << code;
         EXPECT_EQ(text.substr(text.size() - 2), L"\r\n") << code;
