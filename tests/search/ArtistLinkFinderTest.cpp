@@ -128,6 +128,7 @@ TEST(ArtistLinkFinderTest, HostilePagesGiveThePatternsLinks) {
         {"unclosed tags, then a link", Repeat(kStart + L"a\" ", 300) + valid},
         {"unclosed tags to the end", valid + Repeat(kStart + L"a\" title=x ", 300)},
         {"unclosed quotes to the end", valid + kStart + Repeat(L"no quote <b>here</b> ", 300)},
+        {"links closing neither quote nor tag", valid + Repeat(kStart + L"a-name ", 300)},
         {"unclosed quotes between links", Repeat(L"<a href=\"http://www.catalogue.example/artist/x>X</a>\n", 300) + valid},
         {"link texts never closed", Repeat(kStart + L"a\">text ", 300)},
         {"near-miss starts", Repeat(L"<a href=\"http://www.catalogue.example/artis", 3000) + valid},
@@ -158,6 +159,7 @@ TEST(ArtistLinkFinderTest, MegabytePagesGiveTheLinksTheyHold) {
         {"unclosed tags, then a link", Repeat(kStart + L"a\" ", kPieces) + Link(L"v", L"Velnor"), {L"/artist/a"}},
         {"unclosed tags, then a tag end", Repeat(kStart + L"a\" ", kPieces) + L">x<b", {}},
         {"unclosed quotes to the end", Link(L"v", L"V") + kStart + Repeat(L"no quote <b>here</b> ", kPieces), {L"/artist/v"}},
+        {"links closing neither quote nor tag", Repeat(kStart + L"a-name ", kPieces), {}},
         {"links between near misses", Repeat(L"<a href=\"http://www.catalogue.example/artis" + Link(L"v", L"V"), kPieces),
          std::vector<std::wstring>(kPieces, L"/artist/v")},
     };
