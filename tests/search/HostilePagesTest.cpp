@@ -54,6 +54,7 @@ TEST_F(HostilePagesTest, ArtistSearchFindsTheLinksThePatternFinds) {
         // The last start's path runs on to the quote of the link's own start.
         {"unclosed quotes, then a link", Fill(start + "a title=x>Velnor</a>\n") + link,
          L"www.catalogue.example/artist/a title=x>Velnor</a>\n<a href=/albums"},
+        {"links closing neither quote nor tag", link + Fill(start + "a-name "), L"www.catalogue.example/artist/v/albums"},
         {"near misses, then a link", Fill("<a href=\"http://www.catalogue.example/artis") + link,
          L"www.catalogue.example/artist/v/albums"},
         {"a link, then unclosed tags", link + Fill(start + "a\" "), L"www.catalogue.example/artist/v/albums"},
