@@ -37,6 +37,17 @@ ROWS = [
     {"what": "track walk, 2,000 track rows", "unit": "ms",
      "ours": ("album_walk", r"^BM_AlbumDetails$"), "ref": ("album_walk", r"^BM_AlbumPageRegexPass$"),
      "ref_name": "one regex pass", "aim": ("<=", 3.0)},
+    # Hostile pages of 1 MB against one album-entry pattern pass over an
+    # ordinary 1 MB artist page; all figures are thread CPU time.
+    *[{"what": what, "unit": "ms", "ours": ("hostile_pages", ours),
+       "ref": ("hostile_pages", r"^BM_AlbumEntryPass"), "ref_name": "one regex pass", "aim": ("<=", 3.0)}
+      for what, ours in [
+          ("artist-link search, 1 MB page of unclosed tags", r"^BM_ArtistSearchUnclosedTags"),
+          ("artist-link search, 1 MB page of unclosed quotes", r"^BM_ArtistSearchUnclosedQuotes"),
+          ("artist-link search, 1 MB page of near misses", r"^BM_ArtistSearchNearMisses"),
+          ("album walk, 1 MB page of unclosed titles", r"^BM_AlbumListUnclosedTitles"),
+          ("track walk, 1 MB page of one long row", r"^BM_TrackWalkLongRow"),
+      ]],
     {"what": "cache read, nearest name in 10,000 sections", "unit": "ms",
      "ours": ("artist_cache", r"^BM_ReadNearestNameDefaultThreshold"), "ref": 10.0,
      "ref_name": "target", "aim": ("<=", 1.0)},

@@ -5,7 +5,8 @@
 // the page. Cover, genre and track rows are read in page order: the genre only
 // at or behind the cover element, the track rows only at or behind the genre.
 // The track walk moves one position through the page (no copy of the rest
-// per row), so its cost is linear in the page size with the same results.
+// per row) and looks for each row with a linear search, so its cost is linear
+// in the page size with the same results.
 //
 // Runs on the host's calling thread; keeps nothing between calls. The track
 // list is appended to, never cleared.
@@ -18,6 +19,7 @@
 
 #include "log/TraceLog.h"
 #include "search/ExtractBetween.h"
+#include "text/FirstOccurrence.h"
 #include "text/HtmlEntities.h"
 #include "text/RegexMatcher.h"
 
@@ -134,7 +136,10 @@ int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoLi
     while (rest < text.size() && ExtractBetweenView(kTrackRowStart, kTrackRowEnd, whole.substr(rest), row, false)) {
         if (IsStopRequested())
             return 0;
-        const size_t at = text.find(row, rest);
+        // The block may also stand earlier, before the start marker; a plain
+        // search for a long block over text that nearly repeats it would
+        // compare it again at every position.
+        const size_t at = FindFirstOccurrence(text, row, rest);
         if (row.empty() || at == std::wstring::npos)
             break;  // cannot happen with these markers; guards against standing still
         rest = at + row.size();

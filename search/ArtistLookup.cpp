@@ -8,6 +8,11 @@
 // the host's "MaxMatchDifference" (default 1.0) wins; a difference of 0 ends
 // the scan.
 //
+// The links are walked by CArtistLinkFinder, which gives exactly the matches
+// of the artist link pattern in time linear in the page's length; the pattern
+// is still prepared on the page, so an empty page or a rejected pattern is
+// reported in the matcher's words.
+//
 // Runs on the host's calling thread; uses only locals and the object's own
 // cache (which locks for itself).
 #include "plugin/Mivo.h"
@@ -15,6 +20,7 @@
 #include <algorithm>
 
 #include "log/TraceLog.h"
+#include "search/ArtistLinkFinder.h"
 #include "search/ArtistUrlCache.h"
 #include "search/NameMatcher.h"
 #include "search/QueryComponent.h"
@@ -73,18 +79,23 @@ int CMivo::FindArtistUrl(const CString& artistName, CString& artistUrl) {
     if (m_pHost)
         m_pHost->GetValue(L"MaxMatchDifference", &maxDifference);
 
-    CRegexMatcher matcher;
-    CNameMatcher nameMatcher(false);
-    matcher.Prepare(page, ArtistLinkPattern(m_strSiteHost), true);  // a failure makes FindNext false
-    const CString swappedName = SwapFirstWord(artistName);
+    {
+        CRegexMatcher matcher;
+        if (!matcher.Prepare(page, ArtistLinkPattern(m_strSiteHost), true)) {
+            matcher.FindNext();  // writes why there is nothing to search
+            return artistUrl.IsEmpty() ? 0 : 1;
+        }
+    }
 
-    while (matcher.FindNext()) {
+    CNameMatcher nameMatcher(false);
+    const CString swappedName = SwapFirstWord(artistName);
+    CArtistLinkFinder links(page.str(), m_strSiteHost.str());
+    ArtistLink link;
+    while (links.FindNext(link)) {
         if (IsStopRequested())
             return 0;
-        CString artistPath;
-        CString displayName;
-        matcher.GetMatch(1, artistPath);
-        matcher.GetMatch(2, displayName);
+        const CString artistPath(link.path);
+        CString displayName(link.text);
 
         RemoveMarkup(displayName);
         const CString candidateUrl = m_strSiteHost + artistPath + kAlbumsSuffix;

@@ -190,6 +190,8 @@ TEST_F(ArtistLookupTest, AnEmptySearchPageFindsNothing) {
     CString url;
     EXPECT_EQ(mivo.FindArtistUrl(L"Velnor", url), 0);
     EXPECT_TRUE(url.IsEmpty());
+    EXPECT_EQ(log.Texts(L"WRN"), std::vector<std::wstring>{L"Input string is empty"});
+    EXPECT_EQ(log.Texts(L"ERR"), std::vector<std::wstring>{L"NOT initialized (string to match is empty)"});
 }
 
 }  // namespace
