@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "platform/HttpError.h"
+#include "platform/HttpKeepGoing.h"
 
 namespace platform {
 
@@ -125,6 +126,12 @@ public:
     // Replaces the default timeouts. Before Send() only.
     uint32_t SetTimeouts(const HttpTimeouts& timeouts);
 
+    // Has keepGoing asked while the transfer runs (platform/HttpKeepGoing.h).
+    // A false answer drops the connection and fails the call that was
+    // waiting (Send, ReceiveResponse or QueryDataAvailable) with
+    // kHttpErrorOperationCancelled. Before Send() only.
+    uint32_t SetKeepGoing(HttpKeepGoing keepGoing);
+
     // Starts the transfer and returns once the connection stands and the
     // request is on its way. body is sent when not empty. Fails with the
     // connection's error (name not resolved, cannot connect, timeout, ...).
@@ -174,6 +181,7 @@ private:
     bool m_refresh;
     std::vector<std::pair<std::string, std::string>> m_headers;
     HttpTimeouts m_timeouts;
+    HttpKeepGoing m_keepGoing;
 
     uint32_t m_statusCode = 0;
     std::string m_reasonPhrase;
