@@ -22,7 +22,7 @@ public:
     // The shortest gap between two questions to the host.
     static constexpr uint32_t kAskGapMs = 200;
     // How often a waiting transfer wakes to consider asking, well within the gap.
-    static constexpr uint32_t kWakeMs = 50;
+    static constexpr uint32_t kWakeMs = 20;
 
     // The transfer starts now. stopRequested is the host's stop question;
     // clockMs a millisecond clock that may wrap (the tick count unless a
