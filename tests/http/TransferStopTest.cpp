@@ -21,14 +21,12 @@
 #include "platform/System.h"
 #include "plugin/Mivo.h"
 #include "tests/faults/RawServer.h"
-#include "tests/http/LoopbackServer.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/Watchdog.h"
 
 namespace {
 
 using faults::RawServer;
-using mivo_test::WithPrefix;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
@@ -79,17 +77,6 @@ TEST(TransferStopCheckTest, SilentForASecondThenAtMostEvery200Ms) {
             EXPECT_EQ(questions - before, step.asked ? 1 : 0) << c.name << " at " << step.clock;
         }
     }
-}
-
-TEST(TransferStopCheckTest, TheTransfersQuestionIsTheCheckAndWakesWithinTheGap) {
-    uint32_t now = 0;
-    TransferStopCheck check([] { return true; }, [&] { return now; });
-    const platform::HttpKeepGoing question = check.Question();
-    ASSERT_TRUE(question.ask);
-    EXPECT_LT(question.everyMs, TransferStopCheck::kAskGapMs);
-    EXPECT_TRUE(question.ask());
-    now = TransferStopCheck::kQuietMs;
-    EXPECT_FALSE(question.ask());
 }
 
 // --- peers that stall -----------------------------------------------------------
