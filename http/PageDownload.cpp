@@ -98,7 +98,9 @@ int CCommonDllInterface<CBasicTagsDllInterface>::DownloadPage(const CString& url
     AddWrapping(m_nTotalDownloadTime, platform::GetTickCount() - t0);
     if (ok) AddWrapping(m_nSuccessfulDownloads, 1);
 
-    if (gate && !IsStopRequested()) {
+    // A transfer ended by a stop never tells the gate of leaving, even should
+    // the host have taken the stop back by now.
+    if (gate && !IsStopRequested() && !stopCheck.Stopped()) {
         const CString host = UrlGetHost(UrlAddScheme(url, L"http"));
         gate->LeaveHost(host.GetString());
     }

@@ -33,6 +33,9 @@ public:
     // (and from then on without asking again); true otherwise.
     bool KeepGoing();
 
+    // True once the host's answer has ended the transfer.
+    bool Stopped() const { return m_stopped; }
+
     // This check as the question a transfer puts; valid while this object lives.
     platform::HttpKeepGoing Question();
 

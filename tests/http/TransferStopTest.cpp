@@ -109,7 +109,9 @@ void StallingScript(RawServer& server, int fd, const std::string& head) {
 // notes every call it gets (its gate's included) in one list.
 class RecordingHost : public CBasicTagsHostInterface {
 public:
-    explicit RecordingHost(int questionsBeforeStop) : m_questionsBeforeStop(questionsBeforeStop) {}
+    // stopOnce: only the first question after those says stop.
+    explicit RecordingHost(int questionsBeforeStop, bool stopOnce = false)
+        : m_questionsBeforeStop(questionsBeforeStop), m_stopOnce(stopOnce) {}
 
     int GetValue(const CString& name, void* value) override {
         events.push_back(L"value " + name.str());
@@ -118,7 +120,8 @@ public:
         return 1;
     }
     bool IsStopRequested() override {
-        const bool stop = ++m_questions > m_questionsBeforeStop;
+        ++m_questions;
+        const bool stop = m_stopOnce ? m_questions == m_questionsBeforeStop + 1 : m_questions > m_questionsBeforeStop;
         events.push_back(stop ? L"stop? yes" : L"stop? no");
         return stop;
     }
@@ -143,6 +146,7 @@ private:
     };
 
     int m_questionsBeforeStop;
+    bool m_stopOnce;
     int m_questions = 0;
     Gate m_gate{events};
 };
@@ -232,6 +236,20 @@ TEST_F(TransferStopTest, AStopWhileAPeerStallsEndsTheDownloadAsAFailure) {
                            cancelled);
         EXPECT_EQ(log.Texts(L"WRN"), warnings) << row.name;
     }
+}
+
+TEST_F(TransferStopTest, AStopTakenBackAfterItEndedTheTransferStillKeepsLeaveHostUnsaid) {
+    RecordingHost host(4, true);
+    CMivo mivo;
+    mivo.SetHost(&host);
+    CString text;
+    int result = -1;
+    {
+        mivo_test::Watchdog watchdog(kWatchdogLimit, [this] { server.Release(); });
+        result = mivo.DownloadPage(CString(platform::FromUtf8(server.Address("/drip-body"))), text);
+    }
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(host.events, Then(kBefore, {L"stop? no", L"stop? no", L"stop? yes", L"stop? no"}));
 }
 
 TEST_F(TransferStopTest, AQuickDownloadAsksTheHostNothingMore) {
