@@ -146,6 +146,7 @@ bool CHttpDownloaderBase::OpenRequest(const std::string& verb) {
 bool CHttpDownloaderBase::AddRequestHeaders() {
     if (!m_hConnect || !m_hRequest) return false;
     if (m_dwTimeout != 0) m_hRequest->SetTimeouts(platform::HttpTimeouts{m_dwTimeout, m_dwTimeout});
+    if (m_keepGoing.ask) m_hRequest->SetKeepGoing(m_keepGoing);
     // A header the client refuses (a line break in it) fails the request
     // before anything is sent; its code tells why.
     if (!m_strCookie.empty()) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/CString.h"
+#include "platform/HttpKeepGoing.h"
 
 namespace platform {
 class HttpSession;
@@ -102,4 +103,5 @@ public:
     uint32_t m_dwStatusCode = 0;
     CString m_strStatusText;       // the reason phrase of the last response
     uint32_t m_dwLastError = 0;  // code of the last failing client call (platform/HttpError.h)
+    platform::HttpKeepGoing m_keepGoing;  // asked while a transfer waits; "no" fails Download() at once
 };

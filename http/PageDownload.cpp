@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "http/HttpDownloaderBase.h"
+#include "http/TransferStopCheck.h"
 #include "http/UserAgent.h"
 #include "log/TraceLog.h"
 #include "platform/CodePage.h"
@@ -33,10 +34,11 @@ void AddWrapping(int& counter, uint32_t amount) {
 }  // namespace
 
 bool DownloadUrl(const CString& url, CString& text, const CString& proxy, int codePage, const CString& referrer,
-                 const CString& userAgent) {
+                 const CString& userAgent, const platform::HttpKeepGoing& keepGoing) {
     text.Empty();
     CHttpDownloaderBase downloader(Narrow(proxy), std::wstring());
     downloader.m_strReferrer = Narrow(referrer);
+    downloader.m_keepGoing = keepGoing;
     TheTraceLog().Write(TRACE_DEBUG, CString(L"Download: ") + url);
     const CString agent = userAgent.IsEmpty() ? CString(GenerateUserAgent()) : userAgent;
     downloader.SetHeader("User-Agent", Narrow(agent));
@@ -90,11 +92,15 @@ int CCommonDllInterface<CBasicTagsDllInterface>::DownloadPage(const CString& url
     }
 
     const uint32_t t0 = platform::GetTickCount();
-    const bool ok = DownloadUrl(url, text, proxy, m_nCodePage, CString(), CString());
+    // A stop asked for while a long transfer waits ends it as a failed download.
+    TransferStopCheck stopCheck([this] { return IsStopRequested(); });
+    const bool ok = DownloadUrl(url, text, proxy, m_nCodePage, CString(), CString(), stopCheck.Question());
     AddWrapping(m_nTotalDownloadTime, platform::GetTickCount() - t0);
     if (ok) AddWrapping(m_nSuccessfulDownloads, 1);
 
-    if (gate && !IsStopRequested()) {
+    // A transfer ended by a stop never tells the gate of leaving, even should
+    // the host have taken the stop back by now.
+    if (gate && !IsStopRequested() && !stopCheck.Stopped()) {
         const CString host = UrlGetHost(UrlAddScheme(url, L"http"));
         gate->LeaveHost(host.GetString());
     }

@@ -470,6 +470,12 @@ uint32_t HttpRequest::SetTimeouts(const HttpTimeouts& timeouts) {
     return kHttpErrorNone;
 }
 
+uint32_t HttpRequest::SetKeepGoing(HttpKeepGoing keepGoing) {
+    if (m_transfer) return kHttpErrorIncorrectHandleState;
+    m_keepGoing = std::move(keepGoing);
+    return kHttpErrorNone;
+}
+
 uint32_t HttpRequest::Send(std::string_view body) {
     if (m_transfer) return kHttpErrorIncorrectHandleState;
     HttpSession::Engine& engine = *m_session.m_engine;
@@ -626,10 +632,15 @@ bool HttpRequest::Reached(Goal goal) const {
 }
 
 // Drives the transfer until goal is reached or the transfer has ended.
-// An engine failure or a receive timeout ends the transfer with its own error.
+// An engine failure, a receive timeout or a "no" to the keep-going question
+// ends the transfer with its own error.
 void HttpRequest::Pump(Goal goal) {
     Transfer& t = *m_transfer;
     while (!Reached(goal)) {
+        if (m_keepGoing.ask && !m_keepGoing.ask()) {
+            t.Finish(kHttpErrorOperationCancelled);
+            break;
+        }
         int running = 0;
         if (curl_multi_perform(t.multi, &running) != CURLM_OK) {
             t.Finish(kHttpErrorInternal);
@@ -649,6 +660,7 @@ void HttpRequest::Pump(Goal goal) {
 
         // Silence after the request went out counts against the receive timeout.
         int waitMs = 1000;
+        if (m_keepGoing.ask) waitMs = static_cast<int>(std::clamp<uint32_t>(m_keepGoing.everyMs, 1, 1000));
         if (t.requestSent && m_timeouts.receiveMs != 0) {
             const auto silent =
                 std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t.lastActivity).count();

@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "platform/HttpError.h"
+#include "platform/HttpKeepGoing.h"
 
 namespace platform {
 
@@ -134,6 +135,12 @@ public:
     // fails with kHttpErrorResponseTooLarge. 0 (the default) sets no bound.
     void SetBodyLimit(size_t limit) { m_bodyLimit = limit; }
 
+    // Has keepGoing asked while the transfer runs (platform/HttpKeepGoing.h).
+    // A false answer drops the connection and fails the call that was
+    // waiting (Send, ReceiveResponse or QueryDataAvailable) with
+    // kHttpErrorOperationCancelled. Before Send() only.
+    uint32_t SetKeepGoing(HttpKeepGoing keepGoing);
+
     // Starts the transfer and returns once the connection stands and the
     // request is on its way. body is sent when not empty. Fails with the
     // connection's error (name not resolved, cannot connect, timeout, ...).
@@ -185,6 +192,7 @@ private:
     std::vector<std::pair<std::string, std::string>> m_headers;
     HttpTimeouts m_timeouts;
     size_t m_bodyLimit = 0;
+    HttpKeepGoing m_keepGoing;
 
     uint32_t m_statusCode = 0;
     std::string m_reasonPhrase;

@@ -76,6 +76,17 @@ public:
         m_released.notify_all();
     }
 
+    // Sends bytes one at a time, one every gap, inside a script; false when
+    // it stopped early because the peer has gone or the server is being destroyed.
+    bool Drip(int fd, const std::string& bytes, std::chrono::milliseconds gap) {
+        for (const char byte : bytes) {
+            if (!Send(fd, std::string(1, byte))) return false;
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (m_released.wait_for(lock, gap, [this] { return m_release; })) return false;
+        }
+        return true;
+    }
+
     // Sends all of bytes; false when the peer has gone.
     static bool Send(int fd, const std::string& bytes) {
         size_t sent = 0;
@@ -172,5 +183,43 @@ inline int ClosedPort() {
     ::close(fd);
     return port;
 }
+
+// A listening port on 127.0.0.1 that never accepts and whose queue is full
+// (one connection already waits in it): a further connect to it neither
+// succeeds nor fails, its SYN is dropped and retried until the client gives up.
+class FullListener {
+public:
+    FullListener() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        m_waiting = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (m_listener < 0 || m_waiting < 0 ||
+            ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(m_listener, 0) != 0 ||
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+            ::connect(m_waiting, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+    }
+    ~FullListener() {
+        if (m_waiting >= 0) ::close(m_waiting);
+        if (m_listener >= 0) ::close(m_listener);
+    }
+    FullListener(const FullListener&) = delete;
+    FullListener& operator=(const FullListener&) = delete;
+
+    // The listening port, 0 when it could not be set up.
+    int Port() const { return m_port; }
+    // "127.0.0.1:<port>" + path.
+    std::string Address(const std::string& path) const { return "127.0.0.1:" + std::to_string(m_port) + path; }
+
+private:
+    int m_listener = -1;
+    int m_waiting = -1;
+    int m_port = 0;
+};
 
 }  // namespace faults
