@@ -495,4 +495,65 @@ TEST_F(TraceLogTest, AMergeThatCannotGetTheParentsLockKeepsTheRunFile) {
               before + platform::ToUtf16Le(L"\r\n" + run.filename().wstring() + L"\r\n") + runBody);
 }
 
+// Processes that merge at the same moment into one parent log take turns:
+// each block lands whole, once, with its lines in order. The children write
+// their runs, then all start merging together when the test lets them go.
+TEST_F(TraceLogTest, ProcessesMergingAtTheSameMomentTakeTurns) {
+    TempDir dir;
+    const fs::path parent = dir / "host.log";
+    constexpr int kProcesses = 4, kLines = 3000;
+    int ready[2];
+    int go[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(go), 0);
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(ready[0]);
+            close(go[1]);
+            TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+            TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
+            for (int i = 0; i < kLines; ++i)
+                TheTraceLog().Write(TRACE_ERROR, (L"process " + std::to_wstring(p) + L" line " + std::to_wstring(i)).c_str());
+            char byte = 'r';
+            if (write(ready[1], &byte, 1) != 1) _exit(2);
+            // The test closes its end of go to let every child go at once.
+            while (read(go[0], &byte, 1) < 0 && errno == EINTR) {
+            }
+            TheTraceLog().CloseAndMerge();
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    close(ready[1]);
+    close(go[0]);
+    char byte;
+    for (int p = 0; p < kProcesses; ++p) ASSERT_EQ(read(ready[0], &byte, 1), 1) << "child " << p << " is ready";
+    close(go[1]);
+    close(ready[0]);
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
+    EXPECT_TRUE(RunFiles(dir.path()).empty()) << "every run file was merged and deleted";
+    const auto lines = ReadLines(parent);
+    ASSERT_EQ(lines.size(), static_cast<size_t>(kProcesses * (kLines + 2)));
+    std::set<int> merged;
+    for (size_t block = 0; block < static_cast<size_t>(kProcesses); ++block) {
+        const size_t start = block * (kLines + 2);
+        ASSERT_EQ(lines[start], L"") << "block " << block;
+        int p = -1;
+        ASSERT_EQ(swscanf(MessageOf(lines[start + 2]).c_str(), L"process %d line 0", &p), 1) << "block " << block;
+        EXPECT_TRUE(merged.insert(p).second) << "process " << p << " merged twice";
+        for (int i = 0; i < kLines; ++i)
+            ASSERT_EQ(MessageOf(lines[start + 2 + static_cast<size_t>(i)]),
+                      L"process " + std::to_wstring(p) + L" line " + std::to_wstring(i))
+                << "block " << block;
+    }
+}
+
 }  // namespace
