@@ -4,10 +4,10 @@
 // `mivo info` needs no network, so the runs are short and start together.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -42,6 +42,37 @@ std::vector<std::string> ParentLines(const std::string& bytes) {
     return lines;
 }
 
+// The process id (upper-case hexadecimal) in a run file's name
+// "mivo_YYYYMMDD_hhmmss_<pid>[_<n>].txt"; empty when the line is no such name.
+std::string ProcessOfRunName(const std::string& line) {
+    unsigned date = 0, time = 0;
+    char process[17] = {};
+    int end = 0;
+    if (std::sscanf(line.c_str(), "mivo_%8u_%6u_%16[0-9A-F]%n", &date, &time, process, &end) != 3) return "";
+    const std::string rest = line.substr(static_cast<size_t>(end));
+    unsigned clash = 0;
+    char dot = 0;
+    if (rest == ".txt" || (std::sscanf(rest.c_str(), "_%u%c", &clash, &dot) == 2 && dot == '.' &&
+                           rest.size() > 4 && rest.compare(rest.size() - 4, 4, ".txt") == 0))
+        return process;
+    return "";
+}
+
+// Splits "hh:mm:ss.mmm <thread> DBG: <message>" into thread and message; false
+// for anything else.
+bool SplitTraceLine(const std::string& line, std::string& thread, std::string& message) {
+    unsigned h = 0, m = 0, sec = 0, ms = 0;
+    char id[17] = {};
+    int end = 0;
+    if (line.size() < 13 || line[2] != ':' || line[5] != ':' || line[8] != '.' || line[12] != ' ') return false;
+    if (std::sscanf(line.c_str(), "%2u:%2u:%2u.%3u %16[0-9A-F] DBG: %n", &h, &m, &sec, &ms, id, &end) != 5 ||
+        end == 0)
+        return false;
+    thread = id;
+    message = line.substr(static_cast<size_t>(end));
+    return true;
+}
+
 TEST(HostConcurrentMerge, ProcessesMergingIntoOneParentLogAtOnceLoseNothing) {
     testsupport::TempDir temp;
     const fs::path logs = temp / "logs";
@@ -65,8 +96,6 @@ TEST(HostConcurrentMerge, ProcessesMergingIntoOneParentLogAtOnceLoseNothing) {
         "CCommonDllInterface::Set Property TraceLevel: Debug",
         "CCommonDllInterface::Set Property ParentLogfilePath: " + parent.string(),
     };
-    const std::regex nameLine(R"(mivo_\d{8}_\d{6}_([0-9A-F]+)(_\d+)?\.txt)");
-    const std::regex traceLine(R"(\d\d:\d\d:\d\d\.\d{3} ([0-9A-F]+) DBG: (.*))");
     const std::vector<std::string> lines = ParentLines(host_e2e::ReadFile(parent));
     std::map<std::string, int> blocks;  // run file name -> times seen
     size_t at = 0;
@@ -74,20 +103,20 @@ TEST(HostConcurrentMerge, ProcessesMergingIntoOneParentLogAtOnceLoseNothing) {
         SCOPED_TRACE("parent line " + std::to_string(at + 1));
         ASSERT_EQ(lines[at], "") << "a block opens with an empty line";
         ASSERT_LT(at + 1, lines.size());
-        std::smatch name;
-        ASSERT_TRUE(std::regex_match(lines[at + 1], name, nameLine)) << lines[at + 1];
         const std::string file = lines[at + 1];
-        const std::string process = name[1];
+        const std::string process = ProcessOfRunName(file);
+        ASSERT_FALSE(process.empty()) << "not a run file's name: " << file;
         ++blocks[file];
         at += 2;
         size_t count = 0;
         for (; at < lines.size() && !lines[at].empty(); ++at, ++count) {
-            std::smatch trace;
-            ASSERT_TRUE(std::regex_match(lines[at], trace, traceLine)) << "torn line: " << lines[at];
+            std::string thread;
+            std::string message;
+            ASSERT_TRUE(SplitTraceLine(lines[at], thread, message)) << "torn line: " << lines[at];
             // The host calls the plug-in on its main thread, whose id is the process id.
-            EXPECT_EQ(trace[1], process) << "a line of another run inside the block of " << file;
+            EXPECT_EQ(thread, process) << "a line of another run inside the block of " << file;
             ASSERT_LT(count, runLines.size()) << "too many lines in the block of " << file;
-            EXPECT_EQ(trace[2], runLines[count]) << file;
+            EXPECT_EQ(message, runLines[count]) << file;
         }
         EXPECT_EQ(count, runLines.size()) << "lines missing from the block of " << file;
     }
