@@ -1,6 +1,7 @@
 // The trace file writer: file creation, day change, line format, spin lock.
 #include "log/TraceFileWriter.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cwchar>
 #include <new>
@@ -80,26 +81,42 @@ platform::LocalTime CTraceFileWriter::Now() const { return m_clock ? m_clock() :
 
 void CTraceFileWriter::CreateLogFile() {
     const platform::LocalTime now = Now();
-    CString name;
-    name.Format(L"%s_%04d%02d%02d_%02d%02d%02d_%X.txt", m_pBaseName ? m_pBaseName->c_str() : L"Trace", now.year,
+    CString stem;
+    stem.Format(L"%s_%04d%02d%02d_%02d%02d%02d_%X", m_pBaseName ? m_pBaseName->c_str() : L"Trace", now.year,
                 now.month, now.day, now.hour, now.minute, now.second, platform::CurrentProcessId());
     m_file.reset();
-    if (name.GetLength() > kMaxFileName) {
-        // A name this long cannot be kept; no file is created for it.
-        m_szFileName[0] = 0;
+    // The file is always a new one: a name that is taken (by an earlier file
+    // of this process, or by anything placed there, a link included) gives
+    // way to the next one, stem_1.txt, stem_2.txt and so on.
+    for (int clash = 0; clash < kMaxNameClashes; ++clash) {
+        CString name = stem;
+        if (clash > 0) name.AppendFormat(L"_%d", clash);
+        name += L".txt";
+        if (name.GetLength() > kMaxFileName) {
+            // A name this long cannot be kept; no file is created for it.
+            m_szFileName[0] = 0;
+            return;
+        }
+        auto file = std::make_unique<CFile>();
+        CFileException error;
+        if (!file->Open(name,
+                        CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite | CFile::shareDenyWrite |
+                            CFile::typeBinary,
+                        &error)) {
+            if (error.m_lOsError == EEXIST) continue;
+            return;
+        }
+        std::wmemcpy(m_szFileName, name.GetString(), static_cast<size_t>(name.GetLength()) + 1);
+        m_fileDate = now;
+        try {
+            static const unsigned char kBom[2] = {0xFF, 0xFE};
+            file->Write(kBom, 2);
+        } catch (const CFileException&) {
+            // The file exists; later lines still try to write to it.
+        }
+        m_file = std::move(file);
         return;
     }
-    std::wmemcpy(m_szFileName, name.GetString(), static_cast<size_t>(name.GetLength()) + 1);
-    auto file = std::make_unique<CFile>();
-    if (!file->Open(name, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite | CFile::typeBinary)) return;
-    m_fileDate = now;
-    try {
-        static const unsigned char kBom[2] = {0xFF, 0xFE};
-        file->Write(kBom, 2);
-    } catch (const CFileException&) {
-        // The file exists; later lines still try to write to it.
-    }
-    m_file = std::move(file);
 }
 
 namespace {

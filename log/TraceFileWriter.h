@@ -25,6 +25,8 @@ const wchar_t* LevelLabel(int level);
 class CTraceFileWriter {
 public:
     static constexpr int kMaxFileName = 1000;
+    // How many taken names a new per-run file passes over before giving up.
+    static constexpr int kMaxNameClashes = 100;
 
     CTraceFileWriter() = default;
     CTraceFileWriter(const CTraceFileWriter&) = delete;
@@ -61,6 +63,8 @@ private:
     std::atomic<uint32_t> m_ownerThread{0};
     std::unique_ptr<std::wstring> m_pBaseName;
     platform::LocalTime m_fileDate;
+    // The name of the file this writer last created (never one it failed to
+    // create, so a merge only ever takes in and deletes a file of its own).
     wchar_t m_szFileName[kMaxFileName + 1] = {};
     std::function<platform::LocalTime()> m_clock;
 };

@@ -141,7 +141,11 @@ void CTraceLog::CloseAndMerge() {
             if (source.Open(runFile, CFile::modeRead | CFile::typeText) &&
                 parent.Open(parentPath,
                             CFile::modeWrite | CFile::shareDenyWrite | CFile::modeCreate | CFile::modeNoTruncate |
-                                CFile::typeText | CStdioFileEx::modeUtf16Text)) {
+                                CFile::typeText | CStdioFileEx::modeUtf16Text) &&
+                // The system does not enforce the deny-write sharing: merges
+                // of other processes are kept out by the lock, and the end of
+                // the file is found only once it is held.
+                parent.LockExclusive(m_mergeWaitMilliseconds)) {
                 blockStart = parent.SeekToEnd();
                 parent.WriteString((L"\r\n" + platform::FileNamePart(runFile.str()) + L"\r\n").c_str());
                 CString line;

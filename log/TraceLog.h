@@ -58,8 +58,16 @@ public:
     // Closes the run's file; later writes are dropped until the next Open().
     void Close();
     // Closes the run's file, appends it to the parent log and deletes it.
-    // The run's file is kept when the parent cannot be opened or copying fails.
+    // Merges of several processes into one parent log take turns on an
+    // exclusive lock of the parent file. The run's file is kept when the
+    // parent cannot be opened (a link, a special file, a read-only file), its
+    // lock is not granted within the merge wait, or copying fails.
     void CloseAndMerge();
+    // Sets how long CloseAndMerge waits for the parent log's lock
+    // (kDefaultMergeWaitMilliseconds until set).
+    void SetMergeWait(uint32_t milliseconds) { m_mergeWaitMilliseconds = milliseconds; }
+
+    static constexpr uint32_t kDefaultMergeWaitMilliseconds = 10000;
 
     // The full name of the run's most recent file (empty when none or longer than 260 characters).
     void GetCurrentFileName(CString& fileName);
@@ -71,6 +79,7 @@ public:
 
 private:
     std::atomic<bool> m_bOpen{false};
+    std::atomic<uint32_t> m_mergeWaitMilliseconds{kDefaultMergeWaitMilliseconds};
     CString m_strParentLogfilePath;
     // Guards the parent path and the open/close/merge steps; mutable so
     // that reading the path from a const log can take it.

@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include "platform/CodePage.h"
+#include "platform/FileOpen.h"
 #include "platform/System.h"
 
 namespace platform {
@@ -36,6 +37,10 @@ public:
 private:
     int m_fd;
 };
+
+constexpr FileOpenRequest kWriteExisting{FileAccess::write, FileCreation::openExisting, false, false};
+constexpr FileOpenRequest kWriteOrCreate{FileAccess::write, FileCreation::openOrCreate, false, false};
+constexpr FileOpenRequest kCreateNew{FileAccess::write, FileCreation::createNew, false, false};
 
 uint32_t LastErrno() { return errno != 0 ? static_cast<uint32_t>(errno) : static_cast<uint32_t>(EIO); }
 
@@ -63,11 +68,11 @@ std::string TemporaryName(const std::string& path) {
 
 uint32_t ReadWholeFile(const std::wstring& path, std::string& bytes) {
     bytes.clear();
-    const Descriptor fd(::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return LastErrno();
+    uint32_t error = 0;
+    const Descriptor fd(OpenRegularFile(ToUtf8(path), FileOpenRequest{}, error));
+    if (fd.get() < 0) return error;
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return LastErrno();
-    if (S_ISDIR(st.st_mode)) return EISDIR;
     // Read straight into the string, sized by the file's length and grown
     // when the file turns out longer.
     size_t used = 0;
@@ -91,19 +96,29 @@ uint32_t ReadWholeFile(const std::wstring& path, std::string& bytes) {
 uint32_t ReplaceWholeFile(const std::wstring& path, std::string_view bytes) {
     const std::string target = ToUtf8(path);
     if (target.empty()) return ENOENT;
+    // The file that is there must be one that this process may write: a
+    // rename would replace a link, a special file or a read-only file as
+    // readily as a writable one.
+    uint32_t error = 0;
+    struct stat st {};
+    {
+        const Descriptor existing(OpenRegularFile(target, kWriteExisting, error));
+        if (existing.get() < 0 && error != ENOENT) return error;
+        if (existing.get() >= 0 && ::fstat(existing.get(), &st) != 0) return LastErrno();
+    }
+    const bool replacing = error == 0;
     std::string temporary;
     int raw = -1;
     for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
         temporary = TemporaryName(target);
-        raw = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (raw < 0 && errno != EEXIST) return LastErrno();
+        raw = OpenRegularFile(temporary, kCreateNew, error);
+        if (raw < 0 && error != EEXIST) return error;
     }
     if (raw < 0) return EEXIST;
     Descriptor fd(raw);
 
-    uint32_t error = 0;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd.get(), st.st_mode & 07777);
+    error = 0;
+    if (replacing) ::fchmod(fd.get(), st.st_mode & 07777);
     if (!WriteAll(fd.get(), bytes)) error = LastErrno();
     if (fd.Close() != 0 && error == 0) error = LastErrno();
     if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = LastErrno();
@@ -116,11 +131,8 @@ FileLock::FileLock(const std::wstring& path) {
     // A replacement between open() and the lock leaves this descriptor on the
     // old file; each round checks for that and starts over on the new one.
     for (int round = 0; round < 1000; ++round) {
-        const int fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            m_error = LastErrno();
-            return;
-        }
+        const int fd = OpenRegularFile(name, kWriteOrCreate, m_error);
+        if (fd < 0) return;
         int locked;
         while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
         }
@@ -131,7 +143,7 @@ FileLock::FileLock(const std::wstring& path) {
         }
         struct stat held {};
         struct stat named {};
-        if (::fstat(fd, &held) == 0 && ::stat(name.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        if (::fstat(fd, &held) == 0 && ::lstat(name.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
             held.st_ino == named.st_ino) {
             m_fd = fd;
             return;

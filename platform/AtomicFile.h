@@ -12,6 +12,10 @@
 // description, so it separates threads of one process that use their own
 // FileLock objects as well as separate processes. No extra files are made.
 //
+// Every file here is opened as platform/FileOpen.h says: a final link is
+// never followed, a FIFO or device never blocks and is refused, and a file
+// without write permission is neither locked nor replaced.
+//
 // Thread-safe; a FileLock object belongs to the thread that made it.
 #pragma once
 
@@ -21,20 +25,24 @@
 
 namespace platform {
 
-// Reads the whole file at path into bytes. Returns 0, or the error code
-// (errno; ENOENT when nothing exists at path). bytes is emptied first.
+// Reads the whole regular file at path into bytes. Returns 0, or the error
+// code (errno; ENOENT when nothing exists at path, ELOOP for a link, ENXIO
+// for a FIFO or device). bytes is emptied first.
 uint32_t ReadWholeFile(const std::wstring& path, std::string& bytes);
 
 // Replaces the contents of path with bytes: writes a temporary file in the
 // same folder and renames it over path. The file keeps its permission bits.
-// Returns 0, or the error code; on failure path is unchanged and the
-// temporary file is gone. Writers that must not lose each other's changes
+// Returns 0, or the error code: a link, a special file or a file that this
+// process may not write (EACCES, also for a file without write permission
+// bits in a process whose privileges would allow the write) is not replaced.
+// On failure path is unchanged and the temporary file is gone. Writers that must not lose each other's changes
 // hold a FileLock for path around their read and this call.
 uint32_t ReplaceWholeFile(const std::wstring& path, std::string_view bytes);
 
 // An exclusive advisory lock on the file at path, held from construction
 // (which waits for it, and creates an empty file when none exists) to
-// destruction.
+// destruction. The file is opened for writing, so one that may not be
+// written cannot be locked.
 class FileLock {
 public:
     explicit FileLock(const std::wstring& path);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/CodePage.h"
+#include "platform/FileOpen.h"
 #include "platform/System.h"
 
 CFileException::CFileException(int cause, uint32_t osError, const CString& fileName)
@@ -41,7 +42,7 @@ int CFileException::OsErrorToCause(uint32_t osError) {
         case ENOENT: return fileNotFound;
         case ENOTDIR: case ENAMETOOLONG: case ELOOP: return badPath;
         case EMFILE: case ENFILE: return tooManyOpenFiles;
-        case EACCES: case EPERM: case EROFS: case EISDIR: return accessDenied;
+        case EACCES: case EPERM: case EROFS: case EISDIR: case ENXIO: return accessDenied;
         case EBADF: return invalidFile;
         case ESPIPE: case EINVAL: return badSeek;
         case EIO: return hardIO;
@@ -60,29 +61,32 @@ CFile::~CFile() { CFile::Abort(); }
 bool CFile::Open(const wchar_t* fileName, unsigned openFlags, CFileException* error) {
     Abort();
     m_strFileName = fileName ? fileName : L"";
-    int flags = O_CLOEXEC;
+    platform::FileOpenRequest request;
     switch (openFlags & 3u) {
-        case modeWrite: flags |= O_WRONLY; break;
-        case modeReadWrite: flags |= O_RDWR; break;
-        default: flags |= O_RDONLY; break;
+        case modeWrite: request.access = platform::FileAccess::write; break;
+        case modeReadWrite: request.access = platform::FileAccess::readWrite; break;
+        default: request.access = platform::FileAccess::read; break;
     }
-    if (openFlags & modeCreate) flags |= O_CREAT | ((openFlags & modeNoTruncate) ? 0 : O_TRUNC);
-    const std::string path = platform::ToUtf8(m_strFileName.str());
-    const int fd = path.empty() ? (errno = ENOENT, -1) : ::open(path.c_str(), flags, 0666);
+    if (openFlags & modeCreate) {
+        const bool createNew = (openFlags & modeCreateNew) != 0;
+        request.creation = createNew ? platform::FileCreation::createNew : platform::FileCreation::openOrCreate;
+        request.truncate = !createNew && !(openFlags & modeNoTruncate);
+    }
+    // Only a file opened purely for reading may be reached through a link.
+    request.followLink = request.access == platform::FileAccess::read && !(openFlags & modeCreate);
+    uint32_t osError = 0;
+    const int fd = platform::OpenRegularFile(platform::ToUtf8(m_strFileName.str()), request, osError);
     if (fd < 0) {
-        const uint32_t osError = static_cast<uint32_t>(errno);
         if (error) *error = CFileException(CFileException::OsErrorToCause(osError), osError, m_strFileName);
-        return false;
-    }
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        if (error) *error = CFileException(CFileException::accessDenied, EISDIR, m_strFileName);
         return false;
     }
     m_fd = fd;
     m_openFlags = openFlags;
     return true;
+}
+
+bool CFile::LockExclusive(uint32_t waitMilliseconds) {
+    return m_fd >= 0 && platform::LockExclusive(m_fd, waitMilliseconds) == 0;
 }
 
 unsigned CFile::Read(void* buffer, unsigned count) {

@@ -3,7 +3,8 @@
 //
 // File names are wide and are stored on disk as UTF-8. Open flags keep the
 // original values so code written for them reads the same. Sharing flags are
-// accepted but not enforced: POSIX has no mandatory sharing modes. Errors that
+// accepted but not enforced: POSIX has no mandatory sharing modes; writers
+// that share a file serialise through LockExclusive. Errors that
 // the original classes raise as exceptions are thrown as CFileException by
 // value. An object is used by one thread at a time.
 #pragma once
@@ -49,7 +50,10 @@ public:
         shareCompat = 0x0000, shareExclusive = 0x0010, shareDenyWrite = 0x0020, shareDenyRead = 0x0030,
         shareDenyNone = 0x0040, modeNoInherit = 0x0080,
         modeCreate = 0x1000, modeNoTruncate = 0x2000,
-        typeText = 0x4000, typeBinary = 0x8000
+        typeText = 0x4000, typeBinary = 0x8000,
+        // With modeCreate: the file must not exist yet; anything at the name,
+        // a link included, makes the open fail.
+        modeCreateNew = 0x1000000
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
 
@@ -61,6 +65,9 @@ public:
     CFile& operator=(const CFile&) = delete;
 
     // Opens the file. On failure returns false and fills *error when given.
+    // Only regular files open; nothing blocks on a FIFO or device. A file
+    // opened for writing or creating is never reached through a final link,
+    // and an existing one without any write permission bit is refused.
     virtual bool Open(const wchar_t* fileName, unsigned openFlags, CFileException* error = nullptr);
     // Reads up to count bytes; returns the number read (0 at end of file). Throws on error.
     virtual unsigned Read(void* buffer, unsigned count);
@@ -80,6 +87,11 @@ public:
     virtual void Close();
     // Closes the file without raising anything.
     virtual void Abort();
+
+    // Takes an exclusive advisory lock on the file against every other open
+    // of it, in this process or another, waiting at most waitMilliseconds.
+    // The lock is held until Close. False when it was not granted in time.
+    bool LockExclusive(uint32_t waitMilliseconds);
 
     bool IsOpen() const { return m_fd >= 0; }
     const CString& GetFilePath() const { return m_strFileName; }

@@ -20,20 +20,22 @@
 namespace platform {
 
 // The value of key in section of the file at path, cut to at most maxLength
-// characters; nullopt when the file, the section or the key is missing.
+// characters; nullopt when the file, the section or the key is missing, or
+// the file is a link or not a regular file. Reads never block.
 std::optional<std::wstring> ReadIniValue(const std::wstring& path, std::wstring_view section, std::wstring_view key,
                                          size_t maxLength);
 
 // Sets key of section to value, creating the file, the section or the key as
 // needed. True on success (also when the file already held that value); false
 // when the entry is refused (see IsWritableIniEntry in platform/IniText.h) or
-// the file cannot be locked, read or replaced; the file is unchanged then
-// (a file that did not exist may be left empty).
+// the file cannot be locked, read or replaced (a link, a FIFO or device, a
+// file this process may not write, see platform/AtomicFile.h); the file is
+// unchanged then (a file that did not exist may be left empty).
 bool WriteIniValue(const std::wstring& path, std::wstring_view section, std::wstring_view key,
                    std::wstring_view value);
 
 // Every section name of the file at path, in file order; empty when the file
-// is missing or unreadable.
+// is missing, unreadable, a link or not a regular file. Reads never block.
 std::vector<std::wstring> ReadIniSectionNames(const std::wstring& path);
 
 }  // namespace platform

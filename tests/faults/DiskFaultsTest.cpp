@@ -1,9 +1,11 @@
 // Disk faults met through the plug-in's interface object: a log folder, a
 // cache folder or a parent log whose path runs through a regular file (so
-// nothing can be created there), and a parent log that is a folder. Each must
+// nothing can be created there), and a parent log that is a folder, a link,
+// a FIFO or a file without write permission. Each must
 // give the documented result and trace line, lose no log line and leave the
 // file in the way untouched.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -200,6 +202,22 @@ TEST_F(DiskFaultsTest, ParentLogThatCannotBeOpenedKeepsTheRunFileWhole) {
          "file/host.log"},
         {"a folder", [](const fs::path& dir) { fs::create_directory(dir / "host.log"); }, "host.log"},
         {"a missing folder", [](const fs::path&) {}, "missing/host.log"},
+        {"a link to a file elsewhere",
+         [](const fs::path& dir) {
+             WriteBytes(dir / "file", kInTheWay);
+             fs::create_symlink(dir / "file", dir / "host.log");
+         },
+         "host.log"},
+        {"a dangling link", [](const fs::path& dir) { fs::create_symlink(dir / "made-through-link", dir / "host.log"); },
+         "host.log"},
+        {"a FIFO", [](const fs::path& dir) { ASSERT_EQ(::mkfifo((dir / "host.log").c_str(), 0666), 0); },
+         "host.log"},
+        {"a file without write permission",
+         [](const fs::path& dir) {
+             WriteBytes(dir / "file", kInTheWay);
+             fs::permissions(dir / "file", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+         },
+         "file"},
     };
     for (const ParentCase& row : cases) {
         SCOPED_TRACE(row.name);
@@ -225,6 +243,7 @@ TEST_F(DiskFaultsTest, ParentLogThatCannotBeOpenedKeepsTheRunFileWhole) {
         if (fs::is_directory(dir / "host.log")) {
             EXPECT_TRUE(fs::is_empty(dir / "host.log"));
         }
+        EXPECT_FALSE(fs::exists(dir / "made-through-link")) << "no file is made through a link";
 
         // A second merge, as at unload, into a parent that can be opened
         // delivers the kept lines and removes the run file.

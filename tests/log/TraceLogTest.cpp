@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "log/TraceFileWriter.h"
 #include "log/TraceLog.h"
 #include "platform/CodePage.h"
+#include "platform/System.h"
 #include "text/StdioFileEx.h"
 #include "tests/support/TempDir.h"
 
@@ -39,6 +41,7 @@ protected:
         TheTraceLog().Close();
         TheTraceLog().SetParentLogfilePath(L"");
         TheTraceFileWriter().SetClock(nullptr);
+        TheTraceLog().SetMergeWait(CTraceLog::kDefaultMergeWaitMilliseconds);
     }
 
     static std::vector<fs::path> RunFiles(const fs::path& folder) {
@@ -350,6 +353,207 @@ TEST_F(TraceLogTest, ConcurrentWritersLeaveEveryLineIntactExactlyOnce) {
         EXPECT_TRUE(seen.insert(message).second) << "duplicate line";
     }
     EXPECT_EQ(seen.size(), static_cast<size_t>(kThreads * kLines));
+}
+
+// ---------------------------------------------------------------------------
+// Things found at the name of the next per-run file. The names are
+// predictable (folder, date, time, process id), so anyone who may write the
+// log folder can place something there first.
+
+struct PlantedNameCase {
+    const char* name;
+    // Puts something at the run file's name; outside is a folder beside the log folder.
+    void (*plant)(const fs::path& runName, const fs::path& outside);
+    // Checks that the planted thing and whatever it points at are as they were.
+    void (*check)(const fs::path& runName, const fs::path& outside);
+};
+
+constexpr char kVictim[] = "a file the plug-in must not touch";
+
+// Stops the writer's clock at 2011-05-31 11:58:15 and returns the name of the
+// run file it then creates first in a log folder, without ".txt".
+std::wstring FixClockAndNameStem() {
+    TheTraceFileWriter().SetClock([] {
+        platform::LocalTime t;
+        t.year = 2011; t.month = 5; t.day = 31; t.hour = 11; t.minute = 58; t.second = 15;
+        return t;
+    });
+    wchar_t stem[64];
+    swprintf(stem, 64, L"mivo_20110531_115815_%X", platform::CurrentProcessId());
+    return stem;
+}
+
+const PlantedNameCase kPlantedNames[] = {
+    {"a link to a file elsewhere",
+     [](const fs::path& run, const fs::path& outside) {
+         testsupport::WriteBytes(outside / "victim", kVictim);
+         fs::create_symlink(outside / "victim", run);
+     },
+     [](const fs::path& run, const fs::path& outside) {
+         EXPECT_TRUE(fs::is_symlink(run));
+         EXPECT_EQ(ReadBytes(outside / "victim"), kVictim);
+     }},
+    {"a dangling link",
+     [](const fs::path& run, const fs::path& outside) { fs::create_symlink(outside / "made-through-link", run); },
+     [](const fs::path& run, const fs::path& outside) {
+         EXPECT_TRUE(fs::is_symlink(run));
+         EXPECT_FALSE(fs::exists(outside / "made-through-link")) << "the link's target is not created";
+     }},
+    {"a FIFO",
+     [](const fs::path& run, const fs::path&) { ASSERT_EQ(::mkfifo(run.c_str(), 0666), 0); },
+     [](const fs::path& run, const fs::path&) { EXPECT_TRUE(fs::is_fifo(run)); }},
+    {"a run file of this process kept by a failed merge",
+     [](const fs::path& run, const fs::path&) { testsupport::WriteBytes(run, kVictim); },
+     [](const fs::path& run, const fs::path&) { EXPECT_EQ(ReadBytes(run), kVictim) << "not truncated"; }},
+};
+
+TEST_F(TraceLogTest, ATakenRunFileNameGivesWayToTheNextOne) {
+    for (const PlantedNameCase& row : kPlantedNames) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const fs::path logs = dir / "logs";
+        const fs::path outside = dir / "outside";
+        fs::create_directories(logs);
+        fs::create_directories(outside);
+        const std::wstring stem = FixClockAndNameStem();
+        const fs::path planted = logs / (stem + L".txt");
+        const fs::path next = logs / (stem + L"_1.txt");
+        row.plant(planted, outside);
+
+        TheTraceLog().Open(logs.wstring().c_str(), L"mivo", TRACE_ERROR);
+        TheTraceLog().Write(TRACE_ERROR, L"where does this go");
+        CString current;
+        TheTraceLog().GetCurrentFileName(current);
+        EXPECT_EQ(fs::path(current.str()), next);
+        const auto lines = ReadLines(next);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(MessageOf(lines[0]), L"where does this go");
+
+        // The merge takes in and deletes the file of this run only.
+        const fs::path parent = dir / "host.log";
+        TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
+        TheTraceLog().CloseAndMerge();
+        EXPECT_FALSE(fs::exists(next));
+        const auto merged = ReadLines(parent);
+        ASSERT_EQ(merged.size(), 3u);
+        EXPECT_EQ(merged[1], next.filename().wstring());
+        row.check(planted, outside);
+    }
+}
+
+TEST_F(TraceLogTest, NoFileWhenEveryNameIsTakenAndTheLinesStillReachTheDebuggerOutput) {
+    TempDir dir;
+    const std::wstring stem = FixClockAndNameStem();
+    for (int clash = 0; clash < CTraceFileWriter::kMaxNameClashes; ++clash) {
+        const std::wstring suffix = clash == 0 ? L"" : L"_" + std::to_wstring(clash);
+        fs::create_symlink(dir / "nowhere", dir.path() / (stem + suffix + L".txt"));
+    }
+    std::vector<std::wstring> debugger;
+    platform::SetDebugOutputSink([&debugger](const std::wstring& line) { debugger.push_back(line); });
+    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().Write(TRACE_ERROR, L"nowhere to go");
+    platform::SetDebugOutputSink(nullptr);
+    ASSERT_EQ(debugger.size(), 1u);
+    EXPECT_EQ(MessageOf(debugger[0]), L"nowhere to go\r\n");
+    EXPECT_FALSE(fs::exists(dir / "nowhere"));
+    size_t entries = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        EXPECT_TRUE(entry.is_symlink()) << entry.path();
+        ++entries;
+    }
+    EXPECT_EQ(entries, static_cast<size_t>(CTraceFileWriter::kMaxNameClashes)) << "no file was made";
+}
+
+// ---------------------------------------------------------------------------
+// The parent log's lock.
+
+TEST_F(TraceLogTest, AMergeThatCannotGetTheParentsLockKeepsTheRunFile) {
+    TempDir dir;
+    const fs::path parent = dir / "host.log";
+    const std::string before = "\xFF\xFE" + platform::ToUtf16Le(L"host line\r\n");
+    testsupport::WriteBytes(parent, before);
+    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
+    TheTraceLog().Write(TRACE_ERROR, L"wait for me");
+    const fs::path run = RunFiles(dir.path()).at(0);
+    const std::string runBody = ReadBytes(run).substr(2);
+
+    // Another writer of the parent holds its lock past the merge's wait.
+    CFile holder;
+    ASSERT_TRUE(holder.Open(parent.wstring().c_str(), CFile::modeWrite));
+    ASSERT_TRUE(holder.LockExclusive(0));
+    TheTraceLog().SetMergeWait(20);
+    TheTraceLog().CloseAndMerge();
+    EXPECT_EQ(ReadBytes(parent), before) << "nothing is written without the lock";
+    ASSERT_TRUE(fs::exists(run)) << "the run file is kept";
+
+    // Once the lock is free, the next merge copies the run once, whole.
+    holder.Close();
+    TheTraceLog().CloseAndMerge();
+    EXPECT_FALSE(fs::exists(run));
+    EXPECT_EQ(ReadBytes(parent),
+              before + platform::ToUtf16Le(L"\r\n" + run.filename().wstring() + L"\r\n") + runBody);
+}
+
+// Processes that merge at the same moment into one parent log take turns:
+// each block lands whole, once, with its lines in order. The children write
+// their runs, then all start merging together when the test lets them go.
+TEST_F(TraceLogTest, ProcessesMergingAtTheSameMomentTakeTurns) {
+    TempDir dir;
+    const fs::path parent = dir / "host.log";
+    constexpr int kProcesses = 4, kLines = 3000;
+    int ready[2];
+    int go[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(go), 0);
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(ready[0]);
+            close(go[1]);
+            TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+            TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
+            for (int i = 0; i < kLines; ++i)
+                TheTraceLog().Write(TRACE_ERROR, (L"process " + std::to_wstring(p) + L" line " + std::to_wstring(i)).c_str());
+            char byte = 'r';
+            if (write(ready[1], &byte, 1) != 1) _exit(2);
+            // The test closes its end of go to let every child go at once.
+            while (read(go[0], &byte, 1) < 0 && errno == EINTR) {
+            }
+            TheTraceLog().CloseAndMerge();
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    close(ready[1]);
+    close(go[0]);
+    char byte;
+    for (int p = 0; p < kProcesses; ++p) ASSERT_EQ(read(ready[0], &byte, 1), 1) << "child " << p << " is ready";
+    close(go[1]);
+    close(ready[0]);
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
+    EXPECT_TRUE(RunFiles(dir.path()).empty()) << "every run file was merged and deleted";
+    const auto lines = ReadLines(parent);
+    ASSERT_EQ(lines.size(), static_cast<size_t>(kProcesses * (kLines + 2)));
+    std::set<int> merged;
+    for (size_t block = 0; block < static_cast<size_t>(kProcesses); ++block) {
+        const size_t start = block * (kLines + 2);
+        ASSERT_EQ(lines[start], L"") << "block " << block;
+        int p = -1;
+        ASSERT_EQ(swscanf(MessageOf(lines[start + 2]).c_str(), L"process %d line 0", &p), 1) << "block " << block;
+        EXPECT_TRUE(merged.insert(p).second) << "process " << p << " merged twice";
+        for (int i = 0; i < kLines; ++i)
+            ASSERT_EQ(MessageOf(lines[start + 2 + static_cast<size_t>(i)]),
+                      L"process " + std::to_wstring(p) + L" line " + std::to_wstring(i))
+                << "block " << block;
+    }
 }
 
 }  // namespace

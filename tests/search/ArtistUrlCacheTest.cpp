@@ -3,9 +3,11 @@
 #include "search/ArtistUrlCache.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -170,6 +172,90 @@ TEST_F(ArtistUrlCacheTest, InjectionAttemptsAreRefused) {
     // Brackets inside a name are no injection: they round-trip.
     ASSERT_EQ(cache.WriteArtistUrl(L"Q]uorin [Live]", L"www.x/live"), 1);
     EXPECT_EQ(Lookup(L"Q]uorin [live]"), "www.x/live");
+}
+
+// Things that may stand at a cache file's name in a shared cache folder. None
+// may be followed, block the lookup, or be replaced: each read finds nothing,
+// each write fails with the Debug line, and the thing stays as it was.
+TEST_F(ArtistUrlCacheTest, CacheFilesThatAreNotPlainWritableFilesAreLeftAlone) {
+    struct Case {
+        const char* name;
+        // Puts something at file; outside is a folder beside the cache folder.
+        void (*plant)(const std::string& file, const std::string& outside);
+        // The bytes that outside/victim must keep, when the row makes one.
+        const char* victim;
+    };
+    static constexpr char kEntry[] = "[Quorin]\r\nArtistUrl=www.x/quorin\r\n";
+    const Case cases[] = {
+        {"a link to a cache-like file elsewhere",
+         [](const std::string& file, const std::string& outside) {
+             std::ofstream(outside + "/victim", std::ios::binary) << kEntry;
+             std::filesystem::create_symlink(outside + "/victim", file);
+         },
+         kEntry},
+        {"a dangling link",
+         [](const std::string& file, const std::string& outside) {
+             std::filesystem::create_symlink(outside + "/made-through-link", file);
+         },
+         nullptr},
+        {"a FIFO", [](const std::string& file, const std::string&) { ASSERT_EQ(::mkfifo(file.c_str(), 0666), 0); },
+         nullptr},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        TempFolder folder;
+        CArtistUrlCache shared(platform::FromUtf8(folder.path()), kSourceName, kSourceId);
+        const std::string outside = folder.path() + "/outside";
+        std::filesystem::create_directories(outside);
+        ASSERT_EQ(shared.WriteArtistUrl(L"Zed", L"www.x/zed"), 1) << "makes the cache folders";
+        const std::string file = folder.path() + "/mivo/" + Show(kSourceId) + "/Q.ARTISTCACHE";
+        row.plant(file, outside);
+        const auto planted = std::filesystem::symlink_status(file).type();
+
+        log.Clear();
+        CString result;
+        EXPECT_EQ(shared.ReadArtistUrl(L"Quorin", result, 1000.0f), 0);
+        EXPECT_TRUE(result.IsEmpty());
+        EXPECT_EQ(shared.WriteArtistUrl(L"Quorin", L"www.x/new"), 0);
+        EXPECT_EQ(log.Texts(L"DBG"), std::vector<std::wstring>{L"WriteArtistUrl to LocalCache fails for: Quorin"});
+        EXPECT_EQ(shared.ReadArtistUrl(L"Quorin", result, 1000.0f), 0);
+
+        EXPECT_EQ(std::filesystem::symlink_status(file).type(), planted) << "the thing at the name stays";
+        EXPECT_FALSE(std::filesystem::exists(outside + "/made-through-link")) << "no file is made through a link";
+        if (row.victim) {
+            EXPECT_EQ(ReadBytes(outside + "/victim"), row.victim);
+        }
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path() + "/mivo/" + Show(kSourceId)))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"Q.ARTISTCACHE", "Z.ARTISTCACHE"})) << "no temporary file stays";
+    }
+}
+
+// A cache file without write permission in a writable folder keeps its
+// entries, its contents and its mode, also for a process whose privileges
+// would let it write (as the superuser's do); it can still be read.
+TEST_F(ArtistUrlCacheTest, AReadOnlyCacheFileStaysReadOnly) {
+    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin", L"www.x/quorin"), 1);
+    const std::string file = CacheFolder() + "Q.ARTISTCACHE";
+    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    const std::string before = ReadBytes(file);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    const ino_t inode = st.st_ino;
+
+    log.Clear();
+    EXPECT_EQ(cache.WriteArtistUrl(L"Qadir", L"www.x/qadir"), 0) << "a new entry";
+    EXPECT_EQ(cache.WriteArtistUrl(L"Quorin", L"www.x/moved"), 0) << "a changed entry";
+    EXPECT_EQ(log.Texts(L"DBG"), (std::vector<std::wstring>{L"WriteArtistUrl to LocalCache fails for: Qadir",
+                                                            L"WriteArtistUrl to LocalCache fails for: Quorin"}));
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_ino, inode) << "the file was not replaced";
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(Lookup(L"Quorin"), "www.x/quorin");
+    EXPECT_EQ(Lookup(L"Qadir", 0.1f), "<none>");
 }
 
 TEST_F(ArtistUrlCacheTest, SectionNamesInFileOrderBeyondAnyBuffer) {
