@@ -73,8 +73,8 @@ int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoLi
     // Year: a recording date always wins over a release date.
     {
         CRegexMatcher dateLine;
-        if (!dateLine.FindFirst(page, kRecordingDatePattern, true) &&
-            !dateLine.FindFirst(page, kReleaseDatePattern, true)) {
+        if (!dateLine.FindFirstInPlace(text, kRecordingDatePattern, true) &&
+            !dateLine.FindFirstInPlace(text, kReleaseDatePattern, true)) {
             Warn(L"GetAlbumDetails: AlbumYear not found: ", albumUrl);
         } else {
             CString date;
@@ -98,7 +98,7 @@ int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoLi
         CRegexMatcher cover;
         CString whole;
         CString image;
-        if (cover.FindFirst(page, kCoverPattern, true) && cover.GetMatch(0, whole) && cover.GetMatch(1, image)) {
+        if (cover.FindFirstInPlace(text, kCoverPattern, true) && cover.GetMatch(0, whole) && cover.GetMatch(1, image)) {
             const size_t at = text.find(whole.str(), rest);
             if (at != std::wstring::npos)
                 rest = at;
@@ -114,7 +114,7 @@ int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoLi
         CRegexMatcher genreMatcher;
         CString whole;
         CString genre;
-        if (genreMatcher.FindFirst(CString(text.substr(rest)), kGenrePattern, true) && genreMatcher.GetMatch(0, whole) &&
+        if (genreMatcher.FindFirstInPlace(std::wstring_view(text).substr(rest), kGenrePattern, true) && genreMatcher.GetMatch(0, whole) &&
             genreMatcher.GetMatch(1, genre)) {
             const size_t at = text.find(whole.str(), rest);
             if (at != std::wstring::npos)

@@ -47,7 +47,7 @@ int CMivo::FindArtistAlbumList(const CString& artistName, AlbumInfoList& albums)
         const std::wstring& text = page.str();
         size_t rest = 0;
         CRegexMatcher entries;
-        if (entries.Prepare(page, kAlbumEntryPattern, true)) {
+        if (entries.PrepareInPlace(text, kAlbumEntryPattern, true)) {
             while (entries.FindNext()) {
                 if (IsStopRequested())
                     return 0;
@@ -71,7 +71,7 @@ int CMivo::FindArtistAlbumList(const CString& artistName, AlbumInfoList& albums)
 
         // Only a marker behind the last entry announces a further page.
         CRegexMatcher marker;
-        if (!marker.FindFirst(CString(text.substr(rest)), kNextPageMarker, true))
+        if (!marker.FindFirstInPlace(std::wstring_view(text).substr(rest), kNextPageMarker, true))
             break;
         ++pageNumber;
         // The address "artist address/page/%d/" for the new page number.

@@ -81,7 +81,7 @@ int CMivo::FindArtistUrl(const CString& artistName, CString& artistUrl) {
 
     {
         CRegexMatcher matcher;
-        if (!matcher.Prepare(page, ArtistLinkPattern(m_strSiteHost), true)) {
+        if (!matcher.PrepareInPlace(page.str(), ArtistLinkPattern(m_strSiteHost), true)) {
             matcher.FindNext();  // writes why there is nothing to search
             return artistUrl.IsEmpty() ? 0 : 1;
         }

@@ -15,7 +15,7 @@
 
 namespace {
 
-using Iterator = std::wstring::const_iterator;
+using Iterator = const wchar_t*;
 using MatchResults = boost::match_results<Iterator>;
 
 // The subject is quoted in search failures by this many leading characters.
@@ -53,12 +53,14 @@ struct CRegexMatcher::Impl {
     // so a failed search leaves the last match readable.
     MatchResults m_candidate;
     std::wstring m_strSubject;
+    // The text searched: m_strSubject, or a caller's text searched in place.
+    std::wstring_view m_subject;
     boost::regex_constants::match_flag_type m_flags = boost::regex_constants::match_default;
-    Iterator m_position;
+    Iterator m_position = nullptr;
     // Set after an empty match at the end of the subject: nothing is left to search.
     bool m_bExhausted = false;
 
-    std::string Excerpt() const { return NarrowForTrace(m_strSubject.substr(0, kExcerptLength).c_str()); }
+    std::string Excerpt() const { return NarrowForTrace(std::wstring(m_subject.substr(0, kExcerptLength)).c_str()); }
 };
 
 CRegexMatcher::CRegexMatcher() : m_pImpl(std::make_unique<Impl>()) {}
@@ -66,15 +68,25 @@ CRegexMatcher::CRegexMatcher() : m_pImpl(std::make_unique<Impl>()) {}
 CRegexMatcher::~CRegexMatcher() = default;
 
 bool CRegexMatcher::Prepare(const CString& subject, const CString& pattern, bool caseSensitive) {
+    if (!PrepareInPlace(subject.str(), pattern, caseSensitive)) return false;
+    Impl& impl = *m_pImpl;
+    impl.m_strSubject = subject.str();
+    impl.m_subject = impl.m_strSubject;
+    impl.m_position = impl.m_subject.data();
+    return true;
+}
+
+bool CRegexMatcher::PrepareInPlace(std::wstring_view subject, const CString& pattern, bool caseSensitive) {
     Impl& impl = *m_pImpl;
     // The old subject goes first, so every failing exit leaves none; the match
     // goes with it, since its entries point into that subject.
     impl.m_strSubject.clear();
+    impl.m_subject = std::wstring_view();
     impl.m_match = MatchResults();
-    impl.m_position = impl.m_strSubject.cbegin();
+    impl.m_position = nullptr;
     impl.m_bExhausted = false;
 
-    if (subject.IsEmpty()) {
+    if (subject.empty()) {
         WriteNarrowTrace(TRACE_WARNING, "Input string is empty");
         return false;
     }
@@ -98,21 +110,21 @@ bool CRegexMatcher::Prepare(const CString& subject, const CString& pattern, bool
         return false;
     }
 
-    impl.m_strSubject = subject.str();
-    impl.m_position = impl.m_strSubject.cbegin();
+    impl.m_subject = subject;
+    impl.m_position = impl.m_subject.data();
     impl.m_flags = boost::regex_constants::match_default;
     return true;
 }
 
 bool CRegexMatcher::FindNext() {
     Impl& impl = *m_pImpl;
-    if (impl.m_strSubject.empty()) {
+    if (impl.m_subject.empty()) {
         WriteNarrowTrace(TRACE_ERROR, "NOT initialized (string to match is empty)");
         return false;
     }
     if (impl.m_bExhausted) return false;
 
-    const Iterator end = impl.m_strSubject.cend();
+    const Iterator end = impl.m_subject.data() + impl.m_subject.size();
     try {
         if (!boost::regex_search(impl.m_position, end, impl.m_candidate, impl.m_expression, impl.m_flags))
             return false;
@@ -142,6 +154,10 @@ bool CRegexMatcher::FindNext() {
 
 bool CRegexMatcher::FindFirst(const CString& subject, const CString& pattern, bool caseSensitive) {
     return Prepare(subject, pattern, caseSensitive) && FindNext();
+}
+
+bool CRegexMatcher::FindFirstInPlace(std::wstring_view subject, const CString& pattern, bool caseSensitive) {
+    return PrepareInPlace(subject, pattern, caseSensitive) && FindNext();
 }
 
 bool CRegexMatcher::GetMatch(unsigned index, CString& out) const {

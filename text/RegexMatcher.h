@@ -1,5 +1,5 @@
 // CRegexMatcher: one compiled regular expression (Perl syntax), one private
-// copy of a subject text and a search position. Callers either take the first
+// copy of a subject text (or, in place, a caller's text) and a search position. Callers either take the first
 // match (FindFirst) or walk over all successive matches (Prepare, then
 // FindNext until false), reading the whole match and its groups with GetMatch.
 //
@@ -14,6 +14,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "platform/CString.h"
 
@@ -39,6 +40,12 @@ public:
 
     // Prepare, then FindNext; false if either is false.
     bool FindFirst(const CString& subject, const CString& pattern, bool caseSensitive);
+
+    // Prepare and FindFirst over subject where it stands, without a copy, for
+    // page-sized texts: the caller keeps subject alive and unchanged until the
+    // next Prepare or the matcher's end.
+    bool PrepareInPlace(std::wstring_view subject, const CString& pattern, bool caseSensitive);
+    bool FindFirstInPlace(std::wstring_view subject, const CString& pattern, bool caseSensitive);
 
     // Copies the text of group index (0: the whole match; empty for a group that
     // did not take part) into out. False, with one trace line and out unchanged,

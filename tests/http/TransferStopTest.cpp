@@ -232,8 +232,8 @@ TEST_F(TransferStopTest, AStopWhileAPeerStallsEndsTheDownloadAsAFailure) {
 
         std::vector<std::wstring> warnings;
         if (!row.downloaderLine.empty()) warnings.push_back(row.downloaderLine);
-        warnings.push_back(L"Download fails: " + url.str() + L", Proxy: , Response: " + row.response + L", Error:" +
-                           cancelled);
+        warnings.push_back(AsLogged(L"Download fails: " + url.str() + L", Proxy: , Response: " + row.response +
+                                    L", Error:" + cancelled));
         EXPECT_EQ(log.Texts(L"WRN"), warnings) << row.name;
     }
 }

@@ -105,6 +105,41 @@ TEST(RegexMatcherTest, SubjectIsCopied) {
     EXPECT_EQ(group, L"second");
 }
 
+// A text searched in place behaves as its copy would: the view's first
+// character is the beginning of the buffer, the character before it is not
+// context, and the walk stops at the view's end.
+TEST(RegexMatcherTest, InPlaceSearchMatchesTheCopiedSubject) {
+    const std::wstring page = L"xx<b>first</b>ab <b>second</b><b>third</b>";
+    const struct {
+        const char* name;
+        size_t from, length;
+        const wchar_t* pattern;
+    } rows[] = {
+        {"middle of the page", 2, 30, L"<b>([^<]*)</b>"},
+        {"anchor at the view's start", 14, 20, L"^ab|\\bab"},
+        {"word boundary after a word character", 3, 10, L"\\bb>"},
+        {"empty matches", 5, 6, L"x*"},
+    };
+    for (const auto& row : rows) {
+        const std::wstring_view view = std::wstring_view(page).substr(row.from, row.length);
+        const std::vector<std::wstring> copied = Walk(CString(std::wstring(view)), row.pattern);
+        std::vector<std::wstring> inPlace;
+        CRegexMatcher matcher;
+        ASSERT_TRUE(matcher.PrepareInPlace(view, row.pattern, true)) << row.name;
+        while (inPlace.size() < 100 && matcher.FindNext()) {
+            CString whole;
+            matcher.GetMatch(0, whole);
+            inPlace.push_back(whole.str());
+        }
+        EXPECT_EQ(inPlace, copied) << row.name;
+    }
+    CRegexMatcher first;
+    CString group;
+    ASSERT_TRUE(first.FindFirstInPlace(std::wstring_view(page).substr(17), L"<b>([^<]*)</b>", true));
+    ASSERT_TRUE(first.GetMatch(1, group));
+    EXPECT_EQ(group, L"second");
+}
+
 TEST(RegexMatcherTest, GroupsAndTheirCount) {
     LogCapture log;
     CRegexMatcher matcher;
