@@ -15,11 +15,15 @@
 #include "platform/System.h"
 #include "tests/support/TempDir.h"
 #include "text/StdioFileEx.h"
+#include "tests/log/TraceFileLines.h"
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 
 namespace {
+
+using tracefile::MessageOf;
+using tracefile::ReadLines;
 
 struct EscapeRow {
     const char* name;
@@ -58,20 +62,7 @@ protected:
         TheTraceLog().SetParentLogfilePath(L"");
     }
 
-    // The lines of a UTF-16LE log file as the merge reads them.
-    static std::vector<std::wstring> ReadLines(const fs::path& file) {
-        CStdioFileEx in;
-        std::vector<std::wstring> lines;
-        if (!in.Open(file.wstring().c_str(), CFile::modeRead | CFile::typeText)) return lines;
-        CString line;
-        while (in.ReadString(line)) lines.push_back(line.str());
-        return lines;
-    }
 
-    static std::wstring MessageOf(const std::wstring& line) {
-        const size_t pos = line.find(L": ");
-        return pos == std::wstring::npos ? line : line.substr(pos + 2);
-    }
 
     static fs::path CurrentRunFile() {
         CString name;

@@ -21,12 +21,16 @@
 #include "platform/System.h"
 #include "text/StdioFileEx.h"
 #include "tests/support/TempDir.h"
+#include "tests/log/TraceFileLines.h"
 
 namespace fs = std::filesystem;
 using testsupport::ReadBytes;
 using testsupport::TempDir;
 
 namespace {
+
+using tracefile::MessageOf;
+using tracefile::ReadLines;
 
 // Every test starts from a closed log with the system clock; the log object
 // is module-wide, so state left by an earlier test in the same process is reset.
@@ -52,21 +56,7 @@ protected:
         return files;
     }
 
-    // The lines of a UTF-16LE trace file, without the mark and line ends.
-    static std::vector<std::wstring> ReadLines(const fs::path& file) {
-        CStdioFileEx in;
-        std::vector<std::wstring> lines;
-        if (!in.Open(file.wstring().c_str(), CFile::modeRead | CFile::typeText)) return lines;
-        CString line;
-        while (in.ReadString(line)) lines.push_back(line.str());
-        return lines;
-    }
 
-    // The message part of a line: what follows "<time> <thread> <label>: ".
-    static std::wstring MessageOf(const std::wstring& line) {
-        const size_t pos = line.find(L": ");
-        return pos == std::wstring::npos ? line : line.substr(pos + 2);
-    }
 };
 
 TEST_F(TraceLogTest, NothingIsWrittenBeforeOpenAndNoFileBeforeTheFirstPassingLine) {
