@@ -12,6 +12,7 @@
 #include <ctime>
 #include <string>
 
+#include "bench/MemoryMivo.h"
 #include "plugin/Mivo.h"
 #include "text/RegexMatcher.h"
 
@@ -57,24 +58,6 @@ std::wstring MakeAlbumPage() {
     }
     return page + L"</table>\n</body></html>\n";
 }
-
-// Serves one page from memory for every address; never asks to stop.
-class MemoryMivo : public CMivo {
-public:
-    explicit MemoryMivo(const CString& page) : m_page(page) {}
-    int FindArtistUrl(const CString&, CString& artistUrl) override {
-        artistUrl = L"www.catalogue.example/artist/a-1/albums";
-        return 1;
-    }
-    int DownloadPage(const CString&, CString& text) override {
-        text = m_page;
-        return 1;
-    }
-    bool IsStopRequested() override { return false; }
-
-private:
-    CString m_page;
-};
 
 double g_albumRegexPassNs = 0;
 double g_trackRegexPassNs = 0;
@@ -123,7 +106,7 @@ void BM_ArtistPageRegexPass(benchmark::State& state) {
 
 void BM_AlbumList(benchmark::State& state) {
     const CString page(MakeArtistPage());
-    MemoryMivo mivo(page);
+    MemoryMivo mivo(page.str());
     AlbumInfoList albums;
     const double ns = TimeIterations(state, [&] { mivo.FindArtistAlbumList(L"Artist", albums); });
     if (albums.size() != kAlbumEntries)
@@ -143,7 +126,7 @@ void BM_AlbumPageRegexPass(benchmark::State& state) {
 
 void BM_AlbumDetails(benchmark::State& state) {
     const CString page(MakeAlbumPage());
-    MemoryMivo mivo(page);
+    MemoryMivo mivo(page.str());
     size_t tracksFound = 0;
     const double ns = TimeIterations(state, [&] {
         AlbumInfo album(L"T", L"A", 0, L"", L"www.catalogue.example/album/x");

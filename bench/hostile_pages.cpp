@@ -15,6 +15,7 @@
 #include <ctime>
 #include <string>
 
+#include "bench/MemoryMivo.h"
 #include "plugin/Mivo.h"
 #include "text/RegexMatcher.h"
 
@@ -45,29 +46,6 @@ std::wstring ArtistPage(size_t& entries) {
     }
     return page + L"</div></body></html>";
 }
-
-// Answers every download with one page from memory; never asks to stop.
-class MemoryMivo : public CMivo {
-public:
-    explicit MemoryMivo(std::wstring page) : m_page(std::move(page)) {}
-    int FindArtistUrl(const CString& artistName, CString& artistUrl) override {
-        if (m_bSearch)
-            return CMivo::FindArtistUrl(artistName, artistUrl);
-        artistUrl = L"www.catalogue.example/artist/a/albums";
-        return 1;
-    }
-    int DownloadPage(const CString&, CString& text) override {
-        text = m_page;
-        return 1;
-    }
-    bool IsStopRequested() override { return false; }
-    // FindArtistUrl searches the page (else it answers an address at once).
-    void Search() { m_bSearch = true; }
-
-private:
-    CString m_page;
-    bool m_bSearch = false;
-};
 
 double ThreadCpuSeconds() {
     timespec now{};

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/MemoryMivo.h"
 #include "platform/CodePage.h"
 #include "plugin/BasicTagsDllInterface.h"
 #include "plugin/Mivo.h"
@@ -130,24 +131,14 @@ void BM_GetDifferenceBelow2000x2000NoBrackets(benchmark::State& state) {
 }
 BENCHMARK(BM_GetDifferenceBelow2000x2000NoBrackets)->Arg(10)->Arg(2160)->Unit(benchmark::kMillisecond);
 
-// The lookup's search page comes from memory instead of the network: twenty
-// ordinary candidates, then one whose name is the requested long name with a
-// letter changed half-way.
-class PagedMivo : public CMivo {
-public:
-    int DownloadPage(const CString& url, CString& text) override {
-        (void)url;
-        text = page;
-        return 1;
-    }
-    CString page;
-};
-
 class BenchHost : public CBasicTagsHostInterface {
 public:
     bool IsStopRequested() override { return false; }
 };
 
+// The lookup's search page comes from memory instead of the network: twenty
+// ordinary candidates, then one whose name is the requested long name with a
+// letter changed half-way.
 CString SearchPage(const std::wstring& echoedName) {
     std::wstring page = L"<html><body><ul>\n";
     auto link = [&page](const std::wstring& path, const std::wstring& name) {
@@ -162,9 +153,9 @@ CString SearchPage(const std::wstring& echoedName) {
 void LookupLongName(benchmark::State& state, bool withCache) {
     static const std::wstring name = LongName(100000);
     BenchHost host;
-    PagedMivo mivo;
+    MemoryMivo mivo(SearchPage(Changed(name, {0.5})).str());
+    mivo.Search();
     mivo.SetHost(&host);
-    mivo.page = SearchPage(Changed(name, {0.5}));
     std::string root;
     if (withCache) {
         root = (std::filesystem::temp_directory_path() / "mivo-bench-XXXXXX").string();
