@@ -1,13 +1,13 @@
 // CString: the wide string of the plug-in's host boundary.
 //
 // Storage: one std::wstring of wchar_t. On Linux wchar_t is 32 bits, so each
-// element holds one Unicode code point; where the plug-in's design speaks of
-// "UTF-16 code units", read "elements" here. Conversions to and from 8-bit
-// text always name their code page explicitly (platform/CodePage.h); this
-// class never converts implicitly.
+// element holds one Unicode code point, and lengths and positions count
+// elements, not UTF-16 code units. Conversions to and from 8-bit text always
+// name their code page explicitly (platform/CodePage.h); this class never
+// converts implicitly.
 //
-// Format() follows the wide printf of the original platform: "%s" and "%c"
-// take wide arguments (wchar_t* and wchar_t), "%hs"/"%hc" take narrow ones.
+// Format() conventions: "%s" and "%c" take wide arguments (wchar_t* and
+// wchar_t), "%hs"/"%hc" take narrow ones.
 //
 // Header-only (bodies in platform/CStringImpl.h), so a host can use it without
 // linking anything of the plug-in.
@@ -51,7 +51,7 @@ public:
     // Position of the first element that is one of chars, or -1.
     int FindOneOf(const wchar_t* chars) const;
 
-    // Substrings; out-of-range arguments are clamped as the original class does.
+    // Substrings; out-of-range positions and counts are clamped to the string.
     CString Mid(int first) const;
     CString Mid(int first, int count) const;
     CString Left(int count) const;

@@ -1,8 +1,8 @@
 // Bodies of the CString operations, kept in a header so that CString needs no
 // compiled part of the plug-in: a host that links nothing of ours can use it.
 // Included by platform/CString.h only. Index arguments out of range are
-// clamped the way the original class clamps them, so callers that pass a
-// computed position never fault.
+// clamped to the string (positions to [0, length], counts to what follows the
+// position), so callers that pass a computed position never fault.
 #pragma once
 
 #include <cwchar>
@@ -14,8 +14,8 @@ namespace platform::detail {
 
 inline int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
-// Rewrites a format written for the original platform's wide printf into one
-// for the C library's: "%s"/"%c" take wide arguments there, narrow ones here.
+// Rewrites a CString format, where "%s"/"%c" take wide arguments, into one for
+// the C library's wide printf, where they take narrow ones.
 inline std::wstring TranslateFormat(const wchar_t* format) {
     std::wstring out;
     for (const wchar_t* p = format; *p; ++p) {

@@ -1,4 +1,4 @@
-// CCriticalSection and CSingleLock: the lock pair of the original platform.
+// CCriticalSection and CSingleLock: a lock and its scoped holder.
 //
 // A critical section is re-entrant for the thread that holds it (a recursive
 // mutex); CSingleLock is the scoped holder that releases on destruction.

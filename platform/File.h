@@ -1,12 +1,12 @@
-// CFile, CStdioFile and CFileException: the file classes of the original
-// platform, over POSIX descriptors and C streams.
+// CFile, CStdioFile and CFileException: binary and text files over POSIX
+// descriptors and C streams.
 //
-// File names are wide and are stored on disk as UTF-8. Open flags keep the
-// original values so code written for them reads the same. Sharing flags are
-// accepted but not enforced: POSIX has no mandatory sharing modes; writers
-// that share a file serialise through LockExclusive. Errors that
-// the original classes raise as exceptions are thrown as CFileException by
-// value. An object is used by one thread at a time.
+// File names are wide and are stored on disk as UTF-8. Open flags are bits
+// that callers combine: a mode, a sharing flag, creation and type flags.
+// Sharing flags are accepted but not enforced: POSIX has no mandatory sharing
+// modes; writers that share a file serialise through LockExclusive. The
+// throwing operations report failures as CFileException, thrown by value.
+// An object is used by one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -2,8 +2,8 @@
 //
 // The codes share one number space with the system's error codes (errno
 // values, all far below 12000), so a caller keeps a single "last error" and
-// SystemErrorText() turns either kind into text. The numbers follow the HTTP
-// client of the platform this code was first written for, so logs read alike.
+// SystemErrorText() turns either kind into text. The numbers are fixed:
+// trace lines quote them ("error=[%d]"), so a code means the same in every log.
 // Exhausted memory is reported with the system's own code, ENOMEM.
 // Everything here is constant data: callable from any thread.
 #pragma once

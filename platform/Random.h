@@ -1,6 +1,6 @@
-// The C runtime's pseudo-random generator of the platform this code was first
-// written for: a per-thread linear congruential state with the classic formula
-// state = state * 214013 + 2531011, result = (state >> 16) & 0x7FFF.
+// The classic C runtime pseudo-random generator: a per-thread linear
+// congruential state with the formula state = state * 214013 + 2531011,
+// result = (state >> 16) & 0x7FFF, so a seed gives the same sequence everywhere.
 //
 // Each thread has its own state, 1 until the thread seeds it, so threads never
 // disturb each other's sequences. Callable from any thread.

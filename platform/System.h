@@ -37,8 +37,8 @@ void SleepMilliseconds(uint32_t ms);
 // The last error code of the calling thread (errno).
 uint32_t GetLastError();
 
-// The system's text for an error code, ending in CR LF as the original
-// platform's message table does; empty when the system has no text for it.
+// The system's text for an error code followed by CR LF, the line end that
+// trace lines quote with it; empty when the system has no text for it.
 std::wstring SystemErrorText(uint32_t code);
 
 // Sends text to the debugger output. Silent unless a sink is installed.
