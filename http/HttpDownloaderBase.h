@@ -81,7 +81,7 @@ public:
     void CloseRequest();
 
 protected:
-    // Fields in their historical order: the client handles first.
+    // The client handles: the session, and the connection and request of a Download().
     std::unique_ptr<platform::HttpSession> m_hSession;
     std::unique_ptr<platform::HttpConnection> m_hConnect;
     std::unique_ptr<platform::HttpRequest> m_hRequest;

@@ -4,8 +4,8 @@
 // A host compiles against this header, plugin/SearchRecords.h and
 // platform/CString.h alone; all three are header-only and include nothing
 // beyond the standard library. Virtual operations are declared in their fixed
-// slot order (the C++ ABI here gives a virtual destructor two table entries;
-// the order of everything else is unchanged).
+// slot order (the C++ ABI here gives the virtual destructor, slot 0, two table
+// entries; every other slot follows in order).
 //
 // Ownership: the host owns the interface object (it destroys it through the
 // virtual destructor), its callback object and its lists. The plug-in never
