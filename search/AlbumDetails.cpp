@@ -4,9 +4,9 @@
 // The year comes from the recording date, else the release date, anywhere on
 // the page. Cover, genre and track rows are read in page order: the genre only
 // at or behind the cover element, the track rows only at or behind the genre.
-// The track walk moves one position through the page (no copy of the rest
-// per row) and looks for each row with a linear search, so its cost is linear
-// in the page size with the same results.
+// The track walk moves one position through the page, copying nothing per
+// row, and looks for each row with a linear search, so its cost is linear in
+// the page size.
 //
 // Runs on the host's calling thread; keeps nothing between calls. The track
 // list is appended to, never cleared.
@@ -39,7 +39,7 @@ const wchar_t kTrackRowEnd[] = L"</div>";
 // The track title of one row: the first match of the pattern ">([^<]+)</a>",
 // group 1 into title. Written out by hand because a row is tiny and compiling
 // the pattern again for each of thousands of rows would cost more than the
-// whole walk. Same result as the pattern: a match can only start at a ">",
+// whole walk. It finds what the pattern finds: a match can only start at a ">",
 // and "[^<]+" must then take the whole run up to the next "<" (a shorter run
 // would end before a character that is not "<"), which must open "</a>".
 // A ">" inside a failed run shares that run's end, so the scan skips the run.

@@ -4,9 +4,8 @@
 // The artist's album page address comes from FindArtistUrl; that page and
 // each following one ("/page/N/") are downloaded while the next-page marker
 // stands behind the last album entry of a page. Each album entry appends one
-// AlbumInfo. The page is walked with one moving position instead of copying
-// the rest of the page after each entry, so the cost is linear in the page
-// size with the same results.
+// AlbumInfo. The page is walked with one moving position, copying nothing
+// per entry, so the cost is linear in the page size.
 //
 // Runs on the host's calling thread; keeps nothing between calls.
 #include "plugin/Mivo.h"

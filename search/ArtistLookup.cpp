@@ -10,7 +10,7 @@
 //
 // The links are walked by CArtistLinkFinder, which gives exactly the matches
 // of the artist link pattern in time linear in the page's length; the pattern
-// is still prepared on the page, so an empty page or a rejected pattern is
+// is also prepared on the page, so an empty page or a rejected pattern is
 // reported in the matcher's words.
 //
 // Runs on the host's calling thread; uses only locals and the object's own

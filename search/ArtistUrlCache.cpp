@@ -108,8 +108,8 @@ int CArtistUrlCache::WriteArtistUrl(const CString& name, const CString& address)
 
 void CArtistUrlCache::GetSectionNames(const CString& fileName, std::vector<CString>& names) {
     names.clear();
-    // The INI layer hands the names over as a list, so there is no fixed-size
-    // buffer to outgrow: every name arrives, in file order.
+    // The INI layer hands the names over as a list: every name arrives, in
+    // file order, however many the file holds.
     for (std::wstring& section : platform::ReadIniSectionNames(fileName.str())) names.emplace_back(std::move(section));
 }
 
