@@ -87,7 +87,7 @@ void DecodeNamedReferences(std::wstring& text) {
 
 void DecodeHtmlEntities(CString& text) {
     if (text.IsEmpty()) {
-        // The numeric search reports the empty text as any search does.
+        // An empty text gets the matcher's Warning line for an empty subject.
         CRegexMatcher matcher;
         matcher.FindFirst(text, kNumericReferencePattern, true);
         return;

@@ -1,13 +1,14 @@
 // The numeric reference pass in one left-to-right walk.
 //
-// The pass is defined as a search: find the first "&#digits;" from the start
-// of the text; if its value is in range, replace every copy of that reference
-// text (one left-to-right replacement, which does not look again at what it
-// produced) and search again; otherwise report it and search on behind it.
-// That search restarts at the beginning and each replacement rewrites the
-// whole text, which costs time quadratic in the length.
+// The pass gives the text and the report lines of this search: find the
+// first "&#digits;" from the start of the text; if its value is in range,
+// replace every copy of that reference text (one left-to-right replacement,
+// which does not look again at what it produced) and search again; otherwise
+// report it and search on behind it. Run step by step, that search restarts
+// at the beginning and each replacement rewrites the whole text, which costs
+// time quadratic in the length.
 //
-// The walk here gives the same text and the same report lines in one pass.
+// The walk here reaches that text and those report lines in one pass.
 // Decoded text is built left to right; when a ";" closes "&#digits;" behind
 // the last "&", that reference is dealt with at once. Its replacement may close
 // a reference beginning at the "&" before it ("&&#35;38;", "&#1&#50;;"); a
