@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Prints the benchmark table of scripts/bench from Google Benchmark JSON files.
 
-Each row sets one of our figures beside its reference: another benchmark of
-the same run (md5sum, plain libcurl, one regex pass) or, where nothing can be
-run for comparison, the target the figure is aimed at. The ratio is always
-ours divided by the reference, in the row's unit; the aim says which side of
-1 (or of another bound) is good. Benchmarks that no row claims are listed
+Each row sets one of Mivo's figures ("ours") beside its reference: another
+benchmark of the same run (md5sum, plain libcurl, one regex pass) or, where
+nothing can be run for comparison, the target the figure is aimed at. The ratio
+is always ours divided by the reference, in the row's unit; the aim says which
+side of 1 (or of another bound) is good. Benchmarks that no row claims are listed
 after the table with their own figure, so nothing that ran goes unreported.
 
 usage: bench_report.py FILE.json...   (file names are bench_<program>.json)
