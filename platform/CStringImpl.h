@@ -1,5 +1,5 @@
 // Bodies of the CString operations, kept in a header so that CString needs no
-// compiled part of the plug-in: a host that links nothing of ours can use it.
+// compiled part of the plug-in: a host that links nothing of the plug-in can use it.
 // Included by platform/CString.h only. Index arguments out of range are
 // clamped to the string (positions to [0, length], counts to what follows the
 // position), so callers that pass a computed position never fault.

@@ -5,7 +5,7 @@
 // These records are a boundary format shared with the host: field order and
 // types are fixed, and both sides must be built against the same standard
 // library, because the plug-in allocates list nodes and string buffers that
-// the host later frees. Header-only, so a host needs nothing else of ours.
+// the host later frees. Header-only, so a host needs nothing else of the plug-in.
 // The lists belong to the host; the plug-in works on them only during a call,
 // on the calling thread, and keeps no reference afterwards.
 #pragma once
