@@ -42,14 +42,16 @@ function(mivo_add_test_folders root)
   endforeach()
 endfunction()
 
-# The product builds without anything the tests need: a configure of this
-# tree with tests off and GoogleTest and zlib hidden, into a fresh folder
-# under the build folder, passes only when it succeeds and no test is defined.
-add_test(NAME CMake.ConfiguresWithoutTestsGoogleTestOrZlib
-  COMMAND ${CMAKE_COMMAND}
-    -D SOURCE_DIR=${PROJECT_SOURCE_DIR}
-    -D BINARY_DIR=${PROJECT_BINARY_DIR}/scratch/without-tests
-    -D GENERATOR=${CMAKE_GENERATOR}
-    -D CXX_COMPILER=${CMAKE_CXX_COMPILER}
-    -P ${CMAKE_CURRENT_LIST_DIR}/ConfigureWithoutTests.cmake)
-set_tests_properties(CMake.ConfiguresWithoutTestsGoogleTestOrZlib PROPERTIES LABELS build)
+# The plug-in, mivo and mivo-catalogue configure without anything the tests
+# need, both as the top-level project with tests off and inside another
+# project, each into a fresh folder under build/scratch/.
+foreach(case standalone embedded)
+  add_test(NAME CMake.Configures.${case}
+    COMMAND ${CMAKE_COMMAND} -D CASE=${case}
+      -D SOURCE_DIR=${PROJECT_SOURCE_DIR}
+      -D BINARY_DIR=${PROJECT_BINARY_DIR}/scratch/${case}
+      -D GENERATOR=${CMAKE_GENERATOR}
+      -D CXX_COMPILER=${CMAKE_CXX_COMPILER}
+      -P ${CMAKE_CURRENT_LIST_DIR}/ConfigureCheck.cmake)
+  set_tests_properties(CMake.Configures.${case} PROPERTIES LABELS build)
+endforeach()
