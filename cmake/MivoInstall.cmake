@@ -1,4 +1,5 @@
-# Install rules: "cmake --install build --prefix DIR" puts under DIR
+# Install rules: "cmake --install build --prefix DIR" puts under DIR, in the
+# GNU install folders (CMAKE_INSTALL_BINDIR, ...; these are their defaults)
 #   bin/mivo, bin/mivo-catalogue           the host and the local catalogue site
 #   lib/libmivo.so                         the plug-in (mivo finds it as ../lib/libmivo.so)
 #   include/mivo/plugin, include/mivo/platform   the host-facing headers (header-only)
@@ -9,32 +10,25 @@
 #   share/mivo/catalogue.json              the catalogue's data (mivo-catalogue --data)
 include(CMakePackageConfigHelpers)
 
-set(MIVO_INSTALL_CMAKEDIR lib/cmake/Mivo)
+set(MIVO_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Mivo)
 
 add_library(mivo_headers INTERFACE)
 set_target_properties(mivo_headers PROPERTIES EXPORT_NAME headers)
 target_include_directories(mivo_headers INTERFACE
-  $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:include/mivo>)
+  $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/mivo>)
 target_compile_features(mivo_headers INTERFACE cxx_std_20)
-set(mivo_exported mivo_headers)
+target_link_libraries(mivo INTERFACE mivo_headers)
 
-if(TARGET mivo)
-  target_link_libraries(mivo INTERFACE mivo_headers)
-  list(APPEND mivo_exported mivo)
-endif()
-
-install(TARGETS ${mivo_exported} EXPORT MivoTargets LIBRARY DESTINATION lib)
+install(TARGETS mivo_headers mivo EXPORT MivoTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(EXPORT MivoTargets NAMESPACE Mivo:: DESTINATION ${MIVO_INSTALL_CMAKEDIR})
-install(FILES plugin/BasicTagsDllInterface.h plugin/SearchRecords.h DESTINATION include/mivo/plugin)
-install(FILES platform/CString.h platform/CStringImpl.h platform/Unicode.h DESTINATION include/mivo/platform)
+install(FILES plugin/BasicTagsDllInterface.h plugin/SearchRecords.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mivo/plugin)
+install(FILES platform/CString.h platform/CStringImpl.h platform/Unicode.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mivo/platform)
 
-configure_package_config_file(${CMAKE_SOURCE_DIR}/cmake/MivoConfig.cmake.in
-  ${CMAKE_BINARY_DIR}/MivoConfig.cmake INSTALL_DESTINATION ${MIVO_INSTALL_CMAKEDIR})
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/MivoConfigVersion.cmake COMPATIBILITY SameMajorVersion)
-install(FILES ${CMAKE_BINARY_DIR}/MivoConfig.cmake ${CMAKE_BINARY_DIR}/MivoConfigVersion.cmake
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/MivoConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/MivoConfig.cmake INSTALL_DESTINATION ${MIVO_INSTALL_CMAKEDIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/MivoConfigVersion.cmake COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/MivoConfig.cmake ${PROJECT_BINARY_DIR}/MivoConfigVersion.cmake
   DESTINATION ${MIVO_INSTALL_CMAKEDIR})
 
-if(TARGET mivo-catalogue)
-  install(TARGETS mivo-catalogue RUNTIME DESTINATION bin)
-  install(FILES catalogue/data/catalogue.json DESTINATION share/mivo)
-endif()
+install(TARGETS mivo-catalogue RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES catalogue/data/catalogue.json DESTINATION ${CMAKE_INSTALL_DATADIR}/mivo)
