@@ -22,7 +22,7 @@
 // undone); a request may bound it (SetBodyLimit). Bytes that may
 // not stand in a request target are percent-encoded; a header name or value
 // holding CR, LF or another control byte is refused, so no line break from a
-// caller ever reaches the wire.
+// caller ever reaches the wire (platform/HttpUrl.h holds these rules).
 //
 // Errors are codes of platform/HttpError.h (0 = success). Every object is used
 // by one thread at a time; separate sessions are independent.
