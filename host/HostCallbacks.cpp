@@ -6,28 +6,28 @@
 namespace mivo_host {
 
 HostCallbacks::HostCallbacks(HostAnswers answers, std::function<bool()> stopRequested)
-    : answers_(std::move(answers)), stopRequested_(std::move(stopRequested)) {}
+    : m_answers(std::move(answers)), m_stopRequested(std::move(stopRequested)) {}
 
 int HostCallbacks::GetValue(const CString& name, void* value) {
     if (!value) return 0;
     if (name == CString(L"MaxMatchDifference")) {
-        if (!answers_.maxDifference) return 0;
-        *static_cast<float*>(value) = *answers_.maxDifference;
+        if (!m_answers.maxDifference) return 0;
+        *static_cast<float*>(value) = *m_answers.maxDifference;
         return 1;
     }
     if (name == CString(L"HttpProxy")) {
-        if (!answers_.proxy) return 0;
-        *static_cast<CString*>(value) = CString(*answers_.proxy);
+        if (!m_answers.proxy) return 0;
+        *static_cast<CString*>(value) = CString(*m_answers.proxy);
         return 1;
     }
     if (name == CString(L"HostIgnore")) {
-        if (!answers_.gate) return 0;
-        *static_cast<CHostIgnoreInterface**>(value) = answers_.gate;
+        if (!m_answers.gate) return 0;
+        *static_cast<CHostIgnoreInterface**>(value) = m_answers.gate;
         return 1;
     }
     return 0;
 }
 
-bool HostCallbacks::IsStopRequested() { return stopRequested_ && stopRequested_(); }
+bool HostCallbacks::IsStopRequested() { return m_stopRequested && m_stopRequested(); }
 
 }  // namespace mivo_host

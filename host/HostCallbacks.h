@@ -37,8 +37,8 @@ public:
     bool IsStopRequested() override;
 
 private:
-    HostAnswers answers_;
-    std::function<bool()> stopRequested_;
+    HostAnswers m_answers;
+    std::function<bool()> m_stopRequested;
 };
 
 }  // namespace mivo_host

@@ -15,7 +15,7 @@ constexpr std::chrono::milliseconds kWaitSlice{20};
 }  // namespace
 
 HostGate::HostGate(std::chrono::milliseconds gap, std::function<bool()> stopRequested, Progress* progress)
-    : gap_(gap), stopRequested_(std::move(stopRequested)), progress_(progress) {}
+    : m_gap(gap), m_stopRequested(std::move(stopRequested)), m_progress(progress) {}
 
 std::wstring HostGate::Key(const wchar_t* host) {
     std::wstring key = host ? host : L"";
@@ -28,25 +28,25 @@ int HostGate::EnterHost(const wchar_t* host, int count) {
     (void)count;
     const std::wstring key = Key(host);
     const Clock::time_point start = Clock::now();
-    const auto last = lastContact_.find(key);
-    if (last != lastContact_.end() && gap_.count() > 0) {
-        const Clock::time_point due = last->second + gap_;
-        while (Clock::now() < due && !(stopRequested_ && stopRequested_())) {
+    const auto last = m_lastContact.find(key);
+    if (last != m_lastContact.end() && m_gap.count() > 0) {
+        const Clock::time_point due = last->second + m_gap;
+        while (Clock::now() < due && !(m_stopRequested && m_stopRequested())) {
             const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
             std::this_thread::sleep_for(std::clamp(remaining, std::chrono::milliseconds(1), kWaitSlice));
         }
     }
     const Clock::time_point now = Clock::now();
-    lastContact_[key] = now;
-    ++contacts_;
-    if (progress_)
-        progress_->Contacting(host ? host : L"", std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
+    m_lastContact[key] = now;
+    ++m_contacts;
+    if (m_progress)
+        m_progress->Contacting(host ? host : L"", std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
     return 1;
 }
 
 int HostGate::LeaveHost(const wchar_t* host) {
-    lastContact_[Key(host)] = Clock::now();
-    if (progress_) progress_->Fetched(host ? host : L"");
+    m_lastContact[Key(host)] = Clock::now();
+    if (m_progress) m_progress->Fetched(host ? host : L"");
     return 1;
 }
 

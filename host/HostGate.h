@@ -36,16 +36,16 @@ public:
     int LeaveHost(const wchar_t* host) override;
 
     // Contacts entered so far, over all hosts.
-    int Contacts() const { return contacts_; }
+    int Contacts() const { return m_contacts; }
 
 private:
     static std::wstring Key(const wchar_t* host);
 
-    std::chrono::milliseconds gap_;
-    std::function<bool()> stopRequested_;
-    Progress* progress_;
-    std::map<std::wstring, Clock::time_point> lastContact_;
-    int contacts_ = 0;
+    std::chrono::milliseconds m_gap;
+    std::function<bool()> m_stopRequested;
+    Progress* m_progress;
+    std::map<std::wstring, Clock::time_point> m_lastContact;
+    int m_contacts = 0;
 };
 
 }  // namespace mivo_host

@@ -28,34 +28,34 @@ PluginModule::~PluginModule() { Close(); }
 bool PluginModule::Load(const std::string& path, std::string& error) {
     Close();
     dlerror();
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) {
+    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle) {
         error = "cannot load the plug-in " + path + ": " + LoaderError();
         return false;
     }
     dlerror();
-    void* symbol = dlsym(handle_, "GetDllInterface");
+    void* symbol = dlsym(m_handle, "GetDllInterface");
     if (!symbol) {
         error = "the plug-in " + path + " has no GetDllInterface: " + LoaderError();
         Close();
         return false;
     }
-    entry_ = reinterpret_cast<GetDllInterfaceFunction>(symbol);
+    m_entry = reinterpret_cast<GetDllInterfaceFunction>(symbol);
     return true;
 }
 
 std::string PluginModule::LoadedFile() const {
     Dl_info info{};
-    if (!entry_ || !dladdr(reinterpret_cast<void*>(entry_), &info) || !info.dli_fname) return {};
+    if (!m_entry || !dladdr(reinterpret_cast<void*>(m_entry), &info) || !info.dli_fname) return {};
     return info.dli_fname;
 }
 
-CBasicTagsDllInterface* PluginModule::CreateInterface() const { return entry_ ? entry_() : nullptr; }
+CBasicTagsDllInterface* PluginModule::CreateInterface() const { return m_entry ? m_entry() : nullptr; }
 
 void PluginModule::Close() {
-    if (handle_) dlclose(handle_);
-    handle_ = nullptr;
-    entry_ = nullptr;
+    if (m_handle) dlclose(m_handle);
+    m_handle = nullptr;
+    m_entry = nullptr;
 }
 
 std::string DefaultPluginPath() {

@@ -38,8 +38,8 @@ public:
     void Close();
 
 private:
-    void* handle_ = nullptr;
-    GetDllInterfaceFunction entry_ = nullptr;
+    void* m_handle = nullptr;
+    GetDllInterfaceFunction m_entry = nullptr;
 };
 
 // The library installed beside the program: ../lib/libmivo.so relative to the

@@ -22,12 +22,12 @@ void SetProperty(CBasicTagsDllInterface& plugin, const wchar_t* name, const std:
 
 PluginSession::PluginSession(CBasicTagsDllInterface* object, CBasicTagsHostInterface* host,
                              const SessionSettings& settings, std::vector<std::string>& warnings)
-    : object_(object) {
-    object_->SetHost(host);
-    SetProperty(*object_, L"LogFolder", settings.logFolder, warnings);
-    SetProperty(*object_, L"TraceLevel", settings.traceLevel, warnings);
-    SetProperty(*object_, L"ParentLogfilePath", settings.parentLog, warnings);
-    SetProperty(*object_, L"LocalCacheFolder", settings.cacheFolder, warnings);
+    : m_object(object) {
+    m_object->SetHost(host);
+    SetProperty(*m_object, L"LogFolder", settings.logFolder, warnings);
+    SetProperty(*m_object, L"TraceLevel", settings.traceLevel, warnings);
+    SetProperty(*m_object, L"ParentLogfilePath", settings.parentLog, warnings);
+    SetProperty(*m_object, L"LocalCacheFolder", settings.cacheFolder, warnings);
 }
 
 PluginSession::~PluginSession() {
@@ -40,9 +40,9 @@ PluginSession::~PluginSession() {
 }
 
 void PluginSession::Close() {
-    if (!object_) return;
+    if (!m_object) return;
     // The object is destroyed even when the merge throws.
-    const std::unique_ptr<CBasicTagsDllInterface> object(std::exchange(object_, nullptr));
+    const std::unique_ptr<CBasicTagsDllInterface> object(std::exchange(m_object, nullptr));
     object->CallMethod(CString(L"CloseAndMergeLog"), nullptr);
 }
 

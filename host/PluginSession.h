@@ -35,14 +35,14 @@ public:
     PluginSession& operator=(const PluginSession&) = delete;
 
     // The interface object, for the operation; valid until Close.
-    CBasicTagsDllInterface& Plugin() { return *object_; }
+    CBasicTagsDllInterface& Plugin() { return *m_object; }
 
     // Merges the run's trace log into the parent log and destroys the object
     // (also when the merge throws; the exception then passes on). Safe to call twice.
     void Close();
 
 private:
-    CBasicTagsDllInterface* object_;
+    CBasicTagsDllInterface* m_object;
 };
 
 }  // namespace mivo_host

@@ -6,21 +6,21 @@
 namespace mivo_host {
 
 void Progress::Contacting(const std::wstring& host, long long waitedMs) {
-    if (!enabled_) return;
+    if (!m_enabled) return;
     const std::string name = ToUtf8(Printable(host));
     if (waitedMs > 0)
-        std::fprintf(out_, "mivo: contacting %s (after waiting %lld ms)\n", name.c_str(), waitedMs);
+        std::fprintf(m_out, "mivo: contacting %s (after waiting %lld ms)\n", name.c_str(), waitedMs);
     else
-        std::fprintf(out_, "mivo: contacting %s\n", name.c_str());
-    std::fflush(out_);
+        std::fprintf(m_out, "mivo: contacting %s\n", name.c_str());
+    std::fflush(m_out);
 }
 
 void Progress::Fetched(const std::wstring& host) {
-    ++pages_;
-    if (!enabled_) return;
-    std::fprintf(out_, "mivo: %d page%s fetched, the last from %s\n", pages_, pages_ == 1 ? "" : "s",
+    ++m_pages;
+    if (!m_enabled) return;
+    std::fprintf(m_out, "mivo: %d page%s fetched, the last from %s\n", m_pages, m_pages == 1 ? "" : "s",
                  ToUtf8(Printable(host)).c_str());
-    std::fflush(out_);
+    std::fflush(m_out);
 }
 
 }  // namespace mivo_host

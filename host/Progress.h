@@ -12,19 +12,19 @@ namespace mivo_host {
 class Progress {
 public:
     // Lines go to out when enabled; out is not owned and must outlive the object.
-    Progress(bool enabled, std::FILE* out) : enabled_(enabled), out_(out) {}
+    Progress(bool enabled, std::FILE* out) : m_enabled(enabled), m_out(out) {}
 
     // Before contacting host; waitedMs is the time spent waiting for the gap.
     void Contacting(const std::wstring& host, long long waitedMs);
     // After a page from host arrived (or failed); counts the pages.
     void Fetched(const std::wstring& host);
 
-    int PagesFetched() const { return pages_; }
+    int PagesFetched() const { return m_pages; }
 
 private:
-    bool enabled_;
-    std::FILE* out_;
-    int pages_ = 0;
+    bool m_enabled;
+    std::FILE* m_out;
+    int m_pages = 0;
 };
 
 }  // namespace mivo_host

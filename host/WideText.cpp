@@ -1,40 +1,12 @@
-// UTF-8 conversion, printable text and display widths for the host's output.
+// Printable text and display widths for the host's output.
 #include "host/WideText.h"
 
 #include <array>
-#include <type_traits>
 #include <utility>
 
 namespace mivo_host {
 
 namespace {
-
-constexpr wchar_t kReplacement = 0xFFFD;
-
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-bool IsValidScalar(char32_t value) {
-    return value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
-}
-
-void AppendUtf8(std::string& out, char32_t value) {
-    if (!IsValidScalar(value)) value = kReplacement;
-    if (value < 0x80) {
-        out += static_cast<char>(value);
-    } else if (value < 0x800) {
-        out += static_cast<char>(0xC0 | (value >> 6));
-        out += static_cast<char>(0x80 | (value & 0x3F));
-    } else if (value < 0x10000) {
-        out += static_cast<char>(0xE0 | (value >> 12));
-        out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (value & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (value >> 18));
-        out += static_cast<char>(0x80 | ((value >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (value & 0x3F));
-    }
-}
 
 bool InRanges(char32_t value, const std::pair<char32_t, char32_t>* ranges, size_t count) {
     for (size_t i = 0; i < count; ++i)
@@ -57,58 +29,13 @@ constexpr std::array<std::pair<char32_t, char32_t>, 12> kDoubleWidth = {{
 
 }  // namespace
 
-std::wstring FromUtf8(std::string_view bytes) {
-    std::wstring out;
-    out.reserve(bytes.size());
-    size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            out += static_cast<wchar_t>(lead);
-            ++i;
-            continue;
-        }
-        size_t length = 0;
-        char32_t value = 0;
-        char32_t minimum = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, value = lead & 0x1F, minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, value = lead & 0x0F, minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, value = lead & 0x07, minimum = 0x10000;
-        }
-        bool ok = length != 0 && i + length <= bytes.size();
-        for (size_t k = 1; ok && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            ok = IsContinuation(next);
-            value = (value << 6) | (next & 0x3F);
-        }
-        if (ok && value >= minimum && IsValidScalar(value)) {
-            out += static_cast<wchar_t>(value);
-            i += length;
-        } else {
-            out += kReplacement;
-            ++i;
-        }
-    }
-    return out;
-}
-
-std::string ToUtf8(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (wchar_t ch : text) AppendUtf8(out, static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(ch)));
-    return out;
-}
-
 std::wstring Printable(std::wstring_view text) {
     std::wstring out(text);
     for (wchar_t& ch : out) {
         if (ch == L'\t' || ch == L'\n' || ch == L'\r')
             ch = L' ';
         else if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F))
-            ch = kReplacement;
+            ch = platform::kReplacementCharacter;
     }
     return out;
 }

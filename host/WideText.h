@@ -9,16 +9,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Utf8.h"
+
 namespace mivo_host {
 
-// Wide text of UTF-8 bytes; each byte that does not belong to a well-formed
-// sequence (overlong forms, surrogates and values above U+10FFFF included)
-// becomes U+FFFD.
-std::wstring FromUtf8(std::string_view bytes);
-
-// UTF-8 bytes of wide text; a surrogate or a value above U+10FFFF becomes U+FFFD,
-// so the result is always valid UTF-8.
-std::string ToUtf8(std::wstring_view text);
+// UTF-8 to wide text and back, as the plug-in converts: each maximal invalid
+// subpart of the bytes becomes one U+FFFD, and what UTF-8 cannot carry
+// (surrogates, values above U+10FFFF) is written as U+FFFD.
+using platform::FromUtf8;
+using platform::ToUtf8;
 
 // text with every control character (C0, DEL, C1) replaced: tab and line
 // breaks by a blank, the others by U+FFFD, so page text cannot steer a terminal.

@@ -1,5 +1,8 @@
-// UTF-8 codec, iconv-built single-byte tables and the per-thread ANSI page.
+// Code-page conversions: UTF-8 through platform/Utf8.h, single-byte pages
+// through tables built with iconv, and the per-thread ANSI page.
 #include "platform/CodePage.h"
+
+#include "platform/Unicode.h"
 
 #include <iconv.h>
 #include <langinfo.h>
@@ -17,8 +20,6 @@ namespace {
 
 thread_local int t_threadCodePage = 0;
 
-constexpr wchar_t kReplacement = 0xFFFD;
-
 struct SingleByteTable {
     std::array<wchar_t, 256> decode{};
     std::unordered_map<wchar_t, unsigned char> encode;
@@ -35,7 +36,8 @@ std::string IconvName(int cp) {
 }
 
 // Builds the table of one single-byte page. Bytes the page leaves undefined
-// map to the code point of the same value, as the original platform's tables do.
+// map to the code point of the same value, so that every byte decodes to a
+// character that encodes back to it.
 std::shared_ptr<const SingleByteTable> BuildTable(const std::string& name) {
     iconv_t cd = iconv_open("UTF-32LE", name.c_str());
     if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
@@ -87,95 +89,6 @@ int Resolve(int cp) {
     return cp;
 }
 
-// The code point UTF-8 carries for ch: U+FFFD for what it cannot carry.
-uint32_t Utf8CodePoint(wchar_t ch) {
-    const uint32_t cp = static_cast<uint32_t>(ch);
-    return (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF ? kReplacement : cp;
-}
-
-size_t Utf8Length(uint32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
-
-// Writes cp (from Utf8CodePoint) at o and moves o past it.
-void PutUtf8(char*& o, uint32_t cp) {
-    if (cp < 0x80) {
-        *o++ = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        *o++ = static_cast<char>(0xC0 | (cp >> 6));
-        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        *o++ = static_cast<char>(0xE0 | (cp >> 12));
-        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        *o++ = static_cast<char>(0xF0 | (cp >> 18));
-        *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-size_t Utf8Length(std::wstring_view text) {
-    size_t length = 0;
-    for (wchar_t ch : text) length += Utf8Length(Utf8CodePoint(ch));
-    return length;
-}
-
-size_t PutUtf8(std::wstring_view text, char* out) {
-    char* o = out;
-    for (wchar_t ch : text) PutUtf8(o, Utf8CodePoint(ch));
-    return static_cast<size_t>(o - out);
-}
-
-// Decodes UTF-8 into out (room for bytes.size() characters); returns the count.
-size_t DecodeUtf8(std::string_view bytes, wchar_t* out) {
-    wchar_t* o = out;
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    const size_t n = bytes.size();
-    size_t i = 0;
-    while (i < n) {
-        // Runs of ASCII, the bulk of a page's markup, widen 16 bytes at a time.
-        while (n - i >= 16) {
-            uint64_t first, second;
-            std::memcpy(&first, s + i, 8);
-            std::memcpy(&second, s + i + 8, 8);
-            if (((first | second) & 0x8080808080808080ull) != 0) break;
-            for (int k = 0; k < 16; ++k) o[k] = static_cast<wchar_t>(s[i + k]);
-            o += 16;
-            i += 16;
-        }
-        if (i >= n) break;
-        const unsigned char b = s[i];
-        if (b < 0x80) { *o++ = static_cast<wchar_t>(b); ++i; continue; }
-        int need = 0;
-        uint32_t cp = 0;
-        unsigned char lo = 0x80, hi = 0xBF;  // bounds of the second byte
-        if (b >= 0xC2 && b <= 0xDF) { need = 1; cp = b & 0x1F; }
-        else if (b >= 0xE0 && b <= 0xEF) {
-            need = 2; cp = b & 0x0F;
-            if (b == 0xE0) lo = 0xA0;
-            if (b == 0xED) hi = 0x9F;  // no surrogates
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            need = 3; cp = b & 0x07;
-            if (b == 0xF0) lo = 0x90;
-            if (b == 0xF4) hi = 0x8F;
-        } else { *o++ = kReplacement; ++i; continue; }
-        size_t j = i + 1;
-        int got = 0;
-        while (got < need && j < n) {
-            const unsigned char c = s[j];
-            const bool ok = got == 0 ? (c >= lo && c <= hi) : (c >= 0x80 && c <= 0xBF);
-            if (!ok) break;
-            cp = (cp << 6) | (c & 0x3F);
-            ++j;
-            ++got;
-        }
-        if (got == need) *o++ = static_cast<wchar_t>(cp);
-        else *o++ = kReplacement;  // the maximal invalid subpart becomes one U+FFFD
-        i = j;
-    }
-    return static_cast<size_t>(o - out);
-}
-
 }  // namespace
 
 int ThreadAnsiCodePage() { return t_threadCodePage != 0 ? t_threadCodePage : ProcessCodePage(); }
@@ -188,26 +101,12 @@ bool SetThreadAnsiCodePage(int codePage) {
 
 bool IsCodePageSupported(int codePage) { return IsSupportedPage(Resolve(codePage)); }
 
-std::wstring FromUtf8(std::string_view bytes) {
-    // Never more characters than bytes: write into a buffer of that size and
-    // cut it to length at the end (pages of 100 KB decode in one pass).
-    std::wstring out(bytes.size(), L'\0');
-    out.resize(DecodeUtf8(bytes, out.data()));
-    return out;
-}
-
-std::string ToUtf8(std::wstring_view text) {
-    std::string out(Utf8Length(text), '\0');
-    PutUtf8(text, out.data());
-    return out;
-}
-
 namespace {
 
 // The code point that UTF-16 writes for ch: U+FFFD for values beyond U+10FFFF.
 uint32_t Utf16CodePoint(wchar_t ch) {
     const uint32_t cp = static_cast<uint32_t>(ch);
-    return cp > 0x10FFFF ? kReplacement : cp;
+    return cp > 0x10FFFF ? kReplacementCharacter : cp;
 }
 
 }  // namespace
@@ -242,17 +141,8 @@ std::string ToUtf16Le(std::wstring_view text) {
 }
 
 std::wstring FromUtf16(std::u16string_view units) {
-    std::wstring out;
-    out.reserve(units.size());
-    for (size_t i = 0; i < units.size(); ++i) {
-        const uint32_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            out += static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            out += static_cast<wchar_t>(u);
-        }
-    }
+    std::wstring out(units.size(), L'\0');
+    out.resize(JoinSurrogatePairs(units.data(), units.size(), out.data()));
     return out;
 }
 
@@ -295,7 +185,7 @@ std::optional<size_t> EncodeInto(int codePage, std::wstring_view text, char* out
                                  bool* usedDefault) {
     if (usedDefault) *usedDefault = false;
     const int cp = Resolve(codePage);
-    if (cp == kCodePageUtf8) return PutUtf8(text, out);
+    if (cp == kCodePageUtf8) return EncodeUtf8(text, out);
     auto table = TableFor(cp);
     if (!table) return std::nullopt;
     for (size_t i = 0; i < text.size(); ++i) {

@@ -1,6 +1,7 @@
 // Conversion between 8-bit text and wide text by code page.
 //
-// 65001 is UTF-8: invalid byte sequences decode to U+FFFD (one per maximal
+// 65001 is UTF-8, converted as platform/Utf8.h says (FromUtf8 and ToUtf8 come
+// with this header): invalid byte sequences decode to U+FFFD (one per maximal
 // invalid subpart), and code points that UTF-8 cannot carry (surrogates, values
 // above U+10FFFF) encode as U+FFFD. Other code pages are single-byte pages
 // (1250-1258, the ISO 8859 pages 28591-28605, 437, 850, 866, 20127) whose
@@ -10,12 +11,14 @@
 // The "ANSI code page" of a thread is the one its own SetThreadAnsiCodePage()
 // chose, else the process locale's codeset when that names a supported page,
 // else 65001. It is always a supported page, so conversions in it never fail:
-// as on the original platform, a character it lacks becomes "?". Thread-safe.
+// a character it lacks becomes "?". Thread-safe.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/Utf8.h"
 
 namespace platform {
 
@@ -64,10 +67,6 @@ std::wstring DecodeAnsi(std::string_view bytes);
 // Encodes text into the calling thread's ANSI code page; a character the page
 // cannot represent becomes "?". Never fails.
 std::string EncodeAnsi(std::wstring_view text);
-
-// UTF-8 to wide and back, the encoding of file names and of INI files.
-std::wstring FromUtf8(std::string_view bytes);
-std::string ToUtf8(std::wstring_view text);
 
 // Wide text as UTF-16LE bytes: surrogate pairs above U+FFFF, U+FFFD for values
 // that UTF-16 cannot carry. No byte-order mark.

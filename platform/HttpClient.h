@@ -22,7 +22,7 @@
 // undone); a request may bound it (SetBodyLimit). Bytes that may
 // not stand in a request target are percent-encoded; a header name or value
 // holding CR, LF or another control byte is refused, so no line break from a
-// caller ever reaches the wire.
+// caller ever reaches the wire (platform/HttpUrl.h holds these rules).
 //
 // Errors are codes of platform/HttpError.h (0 = success). Every object is used
 // by one thread at a time; separate sessions are independent.
@@ -39,6 +39,7 @@
 
 #include "platform/HttpError.h"
 #include "platform/HttpKeepGoing.h"
+#include "platform/HttpUrl.h"
 
 namespace platform {
 
@@ -199,23 +200,5 @@ private:
     std::string m_rawHeaders;
     std::unique_ptr<Transfer> m_transfer;
 };
-
-// The proxy URL for a named proxy text: "host", "host:port", "[v6]" or
-// "[v6]:port", each optionally with an "http://" prefix and a trailing "/".
-// Gives "http://host:port"; empty when text is none of these.
-std::string ProxyUrl(std::string_view text);
-
-// Percent-encodes the bytes of a request target that may not stand in one:
-// control bytes, blank, bytes from 0x7F up, the characters " < > \ ^ ` { | }
-// and a "%" that does not start an escape of two hexadecimal digits. Escapes
-// already present are kept.
-std::string EncodeRequestTarget(std::string_view target);
-
-// The host name of an absolute URL ("scheme://[user@]host[:port]/..."), with
-// %XX escapes decoded (escaped bytes read as UTF-8). Returns 0 and sets host
-// (possibly empty) on success; kHttpErrorUnrecognizedScheme when the URL does
-// not start with a scheme and "://"; kHttpErrorInvalidUrl for a port that is
-// not a number in 0..65535.
-uint32_t ExtractUrlHost(std::wstring_view url, std::wstring& host);
 
 }  // namespace platform

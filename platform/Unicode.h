@@ -13,6 +13,7 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <cstddef>
 #include <string_view>
 
 namespace platform {
@@ -46,6 +47,27 @@ inline bool IsLowSurrogate(wchar_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
 // kWideHoldsCodePoints: a 16-bit wide character cannot hold it.
 inline char32_t CodePointOfPair(wchar_t high, wchar_t low) {
     return 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (static_cast<char32_t>(low) - 0xDC00);
+}
+
+// Copies count UTF-16 code units to out, each surrogate pair joined into the
+// code point it encodes; a lone surrogate is copied as it stands. Where wide
+// characters are UTF-16 code units themselves (not kWideHoldsCodePoints) the
+// pairs stay as they are. out has room for count characters and may be units
+// itself (nothing is written ahead of what was read). Returns the number written.
+template <typename Unit>
+size_t JoinSurrogatePairs(const Unit* units, size_t count, wchar_t* out) {
+    size_t written = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const auto unit = static_cast<wchar_t>(units[i]);
+        if (kWideHoldsCodePoints && IsHighSurrogate(unit) && i + 1 < count &&
+            IsLowSurrogate(static_cast<wchar_t>(units[i + 1]))) {
+            out[written++] = static_cast<wchar_t>(CodePointOfPair(unit, static_cast<wchar_t>(units[i + 1])));
+            ++i;
+        } else {
+            out[written++] = unit;
+        }
+    }
+    return written;
 }
 
 // True for white space by the Unicode tables (blank, tab, line breaks, the wide spaces).

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/CodePage.h"
+#include "platform/Unicode.h"
 
 namespace {
 
@@ -58,22 +59,6 @@ private:
     bool m_spilled = false;
     std::basic_string<T> m_heap;
 };
-
-// Joins the surrogate pairs among UTF-16 units held one per wide character,
-// in place; a lone surrogate stays as it is. Returns the new length.
-size_t JoinSurrogates(wchar_t* units, size_t count) {
-    size_t out = 0;
-    for (size_t i = 0; i < count; ++i) {
-        const wchar_t unit = units[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            units[out++] = static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            units[out++] = unit;
-        }
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -216,7 +201,7 @@ bool CStdioFileEx::ReadUtf16Line(std::wstring& line) {
         units.Append(unit);
     }
     if (!any) return false;
-    line.assign(units.Data(), JoinSurrogates(units.Data(), units.Size()));
+    line.assign(units.Data(), platform::JoinSurrogatePairs(units.Data(), units.Size(), units.Data()));
     return true;
 }
 

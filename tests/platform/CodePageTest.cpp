@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/CodePage.h"
+#include "platform/Unicode.h"
 
 namespace {
 
@@ -53,6 +54,28 @@ TEST(CodePageTest, Utf16LeUsesSurrogatePairsAboveTheBmp) {
     EXPECT_EQ(bytes, std::string("A\0\x3C\xD8\xB5\xDF", 6));
     const std::u16string units = {u'A', 0xD83C, 0xDFB5, 0xD800, u'B'};
     EXPECT_EQ(platform::FromUtf16(units), std::wstring(L"A\U0001F3B5") + static_cast<wchar_t>(0xD800) + L"B");
+}
+
+TEST(CodePageTest, SurrogatePairsAreJoinedWhereWideCharactersHoldCodePoints) {
+    if (!platform::kWideHoldsCodePoints) GTEST_SKIP() << "wide characters are UTF-16 units: pairs stay pairs";
+    const struct { const char* name; std::u16string units; std::wstring text; } rows[] = {
+        {"one pair", u"\xD83C\xDFB5", L"\U0001F3B5"},
+        {"two pairs in a row", u"\xD83C\xDFB5\xD83D\xDE00", L"\U0001F3B5\U0001F600"},
+        {"lone high at the end", u"a\xD83C", std::wstring(L"a") + static_cast<wchar_t>(0xD83C)},
+        {"lone low", u"\xDFB5" u"a", static_cast<wchar_t>(0xDFB5) + std::wstring(L"a")},
+        {"low before high", u"\xDFB5\xD83C",
+         std::wstring{static_cast<wchar_t>(0xDFB5), static_cast<wchar_t>(0xD83C)}},
+        {"high, high, low", u"\xD800\xD83C\xDFB5", static_cast<wchar_t>(0xD800) + std::wstring(L"\U0001F3B5")},
+        {"no surrogates", u"abc", L"abc"},
+        {"empty", u"", L""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(platform::FromUtf16(row.units), row.text) << row.name;
+        // In place, over wide characters that hold one unit each, as the UTF-16 text file reads them.
+        std::wstring inPlace(row.units.begin(), row.units.end());
+        inPlace.resize(platform::JoinSurrogatePairs(inPlace.data(), inPlace.size(), inPlace.data()));
+        EXPECT_EQ(inPlace, row.text) << row.name << " (in place)";
+    }
 }
 
 TEST(CodePageTest, Windows1252ThroughIconv) {

@@ -1,9 +1,9 @@
-// The HTTP client layer's pure parts and its refusals: request-target
-// encoding, host extraction, error texts, proxy and header validation.
-// (Transfers over the wire are exercised through the downloader in tests/http.)
+// The HTTP client layer's refusals before any transfer (proxy texts, hosts,
+// ports, verbs and headers) and its error texts. The request text itself is
+// tested in HttpUrlTest.cpp; transfers over the wire through the downloader
+// in tests/http.
 #include <gtest/gtest.h>
 
-#include "platform/CodePage.h"
 #include "platform/HttpClient.h"
 #include "platform/System.h"
 
@@ -11,61 +11,7 @@ namespace {
 
 using namespace platform;
 
-TEST(EncodeRequestTargetTest, Table) {
-    struct Row {
-        std::string_view in;
-        const char* out;
-    } rows[] = {
-        {"/a/b?x=1&y=2", "/a/b?x=1&y=2"},
-        {"/a b", "/a%20b"},
-        {"/\r\n\t", "/%0D%0A%09"},
-        {std::string_view("/nul\0x", 6), "/nul%00x"},
-        {"/\x7F\x80\xFF", "/%7F%80%FF"},
-        {"/\"<>\\^`{|}", "/%22%3C%3E%5C%5E%60%7B%7C%7D"},
-        {"/Bj%C3%B6rk", "/Bj%C3%B6rk"},       // escapes kept
-        {"/100%", "/100%25"},                  // a bare percent sign is escaped
-        {"/%4", "/%254"},
-        {"/%zz", "/%25zz"},
-        {"/a;b=c,d:e@f!$'()*+~-._", "/a;b=c,d:e@f!$'()*+~-._"},
-        {"", ""},
-    };
-    for (const Row& row : rows) EXPECT_EQ(EncodeRequestTarget(row.in), row.out) << "input: " << row.in;
-}
-
-TEST(ExtractUrlHostTest, Table) {
-    struct Row {
-        const wchar_t* url;
-        uint32_t error;
-        const wchar_t* host;
-    } rows[] = {
-        {L"http://www.catalogue.example/search?q=x", 0, L"www.catalogue.example"},
-        {L"http://www.catalogue.example", 0, L"www.catalogue.example"},
-        {L"http://www.catalogue.example:8080/x", 0, L"www.catalogue.example"},
-        {L"http://user:pw@host.example/x", 0, L"host.example"},
-        {L"http://host.example?q=a/b", 0, L"host.example"},
-        {L"http://host.example#top", 0, L"host.example"},
-        {L"http://www%2Ecatalogue%2eexample/", 0, L"www.catalogue.example"},
-        {L"http://bj%C3%B6rk.example/", 0, L"bj\u00F6rk.example"},
-        {L"http://100%/", 0, L"100%"},
-        {L"http://[::1]:80/", 0, L"[::1]"},
-        {L"https://secure.example/", 0, L"secure.example"},
-        {L"http:///path", 0, L""},
-        {L"http://host.example:/x", 0, L"host.example"},
-        {L"http://host.example:65536/x", kHttpErrorInvalidUrl, L""},
-        {L"http://host.example:8o/x", kHttpErrorInvalidUrl, L""},
-        {L"://host.example/", kHttpErrorUnrecognizedScheme, L""},
-        {L"ht tp://host.example/", kHttpErrorUnrecognizedScheme, L""},
-        {L"host.example/x?next=http://other.example/", kHttpErrorUnrecognizedScheme, L""},
-        {L"1http://host.example/", kHttpErrorUnrecognizedScheme, L""},
-    };
-    for (const Row& row : rows) {
-        std::wstring host = L"stale";
-        EXPECT_EQ(ExtractUrlHost(row.url, host), row.error) << "url: " << ToUtf8(row.url);
-        EXPECT_EQ(host, row.host) << "url: " << ToUtf8(row.url);
-    }
-}
-
-// The codes are those of the original client's numbering, so logs read alike.
+// Each code keeps its fixed number and its text, so logs of every build read alike.
 TEST(HttpErrorTextTest, CodesFollowTheOriginalNumbering) {
     const struct {
         uint32_t code;
@@ -130,36 +76,6 @@ TEST(HttpSessionTest, ProxyTextsAreCheckedWhenTheSessionOpens) {
         EXPECT_EQ(error, row.error) << "proxy: " << row.proxy;
         EXPECT_EQ(connection != nullptr, row.error == 0) << "proxy: " << row.proxy;
     }
-}
-
-// A named proxy without a port is asked on port 80.
-TEST(ProxyUrlTest, Table) {
-    struct Row {
-        const char* proxy;
-        const char* url;  // empty: refused
-    } rows[] = {
-        {"proxy.example", "http://proxy.example:80"},
-        {"proxy.example:", "http://proxy.example:80"},
-        {"proxy.example:3128", "http://proxy.example:3128"},
-        {"proxy.example:0080", "http://proxy.example:0080"},
-        {"http://proxy.example", "http://proxy.example:80"},
-        {"HTTP://proxy.example:3128/", "http://proxy.example:3128"},
-        {"127.0.0.1", "http://127.0.0.1:80"},
-        {"[::1]", "http://[::1]:80"},
-        {"[::1]:", "http://[::1]:80"},
-        {"[::1]:8080", "http://[::1]:8080"},
-        {"", ""},
-        {":3128", ""},
-        {"[]:80", ""},
-        {"[::1", ""},
-        {"[::1]x", ""},
-        {"proxy.example:65536", ""},
-        {"proxy.example:-1", ""},
-        {"proxy.example:80:81", ""},
-        {"proxy.example/path", ""},
-        {"https://proxy.example:443", ""},
-    };
-    for (const Row& row : rows) EXPECT_EQ(ProxyUrl(row.proxy), row.url) << "proxy: " << row.proxy;
 }
 
 TEST(HttpSessionTest, HostsPortsAndHeadersAreCheckedBeforeAnyTransfer) {
