@@ -18,7 +18,7 @@
 #include "platform/CodePage.h"
 #include "plugin/BasicTagsDllInterface.h"
 #include "tests/support/CatalogueProcess.h"
-#include "tests/support/HtmlEscape.h"
+#include "catalogue/HtmlEscape.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -50,7 +50,7 @@ public:
 
 std::wstring Wide(const std::string& utf8) { return platform::FromUtf8(utf8); }
 
-using testsupport::HtmlEscape;
+using catalogue::HtmlEscape;
 
 std::wstring Trim(std::wstring text) {
     const wchar_t* blanks = L" \t\r\n\f\v";
@@ -140,7 +140,7 @@ protected:
         auto album = albums.begin();
         for (const json& expected : artist["albums"]) {
             const std::string slug = expected["slug"];
-            EXPECT_EQ(album->title, Trim(Wide(HtmlEscape(expected["title"])))) << label << " " << slug;
+            EXPECT_EQ(album->title, Trim(Wide(HtmlEscape(expected["title"].get<std::string>())))) << label << " " << slug;
             EXPECT_EQ(album->artist, name) << label << " " << slug;
             EXPECT_EQ(album->url, kSite + L"/album/" + Wide(slug)) << label;
             EXPECT_EQ(album->year, 0);
@@ -184,7 +184,7 @@ TEST_F(CatalogueEndToEndTest, ListsAndCompletesTheAlbumsOfEveryArtist) {
             ASSERT_EQ(m_plugin->GetAlbumDetails(*album, cover, tracks), 1) << slug;
             EXPECT_EQ(album->year, ExpectedYear(expected)) << slug;
             EXPECT_EQ(album->genre,
-                      expected.contains("genre") ? Without(Trim(Wide(HtmlEscape(expected["genre"]))), L" \n") : L"")
+                      expected.contains("genre") ? Without(Trim(Wide(HtmlEscape(expected["genre"].get<std::string>()))), L" \n") : L"")
                 << slug;
             EXPECT_EQ(cover, expected.contains("cover") ? Wide(expected["cover"]) : L"") << slug;
             std::vector<std::wstring> titles;
