@@ -18,6 +18,7 @@
 #include "platform/CodePage.h"
 #include "plugin/BasicTagsDllInterface.h"
 #include "tests/support/CatalogueProcess.h"
+#include "tests/support/RecordingHost.h"
 #include "catalogue/HtmlEscape.h"
 #include "tests/support/TempFolder.h"
 
@@ -26,25 +27,6 @@ namespace {
 using nlohmann::json;
 
 const std::wstring kSite = L"www.catalogue.example";
-
-class TestHost : public CBasicTagsHostInterface {
-public:
-    int GetValue(const CString& name, void* value) override {
-        if (name == L"HttpProxy") {
-            *static_cast<CString*>(value) = proxy;
-            return 1;
-        }
-        if (name == L"MaxMatchDifference") {
-            *static_cast<float*>(value) = maxDifference;
-            return 1;
-        }
-        return 0;
-    }
-    bool IsStopRequested() override { return false; }
-
-    std::wstring proxy;
-    float maxDifference = 1.0f;
-};
 
 // --- What the data file says the plug-in must report --------------------
 
@@ -116,6 +98,7 @@ protected:
         m_plugin = entry();
         ASSERT_NE(m_plugin, nullptr);
         m_host.proxy = Wide(s_catalogue->Address());
+        m_host.maxDifference = 1.0f;
         ASSERT_EQ(m_plugin->SetHost(&m_host), 1);
     }
     void TearDown() override { delete m_plugin; }
@@ -152,7 +135,7 @@ protected:
     static testsupport::CatalogueProcess* s_catalogue;
     static json* s_data;
     static void* s_library;
-    TestHost m_host;
+    testsupport::RecordingHost m_host;
     CBasicTagsDllInterface* m_plugin = nullptr;
 };
 

@@ -15,16 +15,12 @@
 #include "tests/faults/GzipZeros.h"
 #include "tests/faults/RawServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RecordingHost.h"
 
 namespace {
 
 using faults::RawServer;
-
-class RunningHost : public CBasicTagsHostInterface {
-public:
-    int GetValue(const CString&, void*) override { return 0; }
-    bool IsStopRequested() override { return false; }
-};
+using testsupport::RecordingHost;
 
 constexpr size_t kCap = CHttpDownloaderBase::MAX_BODY_BYTES;
 
@@ -109,7 +105,7 @@ TEST(HostileResponsesTest, EachEndsInACleanFailureThatNamesItsCause) {
         {"HTTP/0.9 reply", "/http09", L"", nullptr, L"The server response could not be parsed.", false},
     };
     LogCapture log;
-    RunningHost host;
+    RecordingHost host;
     for (const HostileCase& row : cases) {
         SCOPED_TRACE(row.name);
         log.Clear();

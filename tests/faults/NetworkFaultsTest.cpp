@@ -17,25 +17,12 @@
 #include "plugin/Mivo.h"
 #include "tests/faults/RawServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RecordingHost.h"
 
 namespace {
 
 using faults::RawServer;
-
-// A host that lets downloads run and answers the proxy when it has one.
-class FaultHost : public CBasicTagsHostInterface {
-public:
-    int GetValue(const CString& name, void* value) override {
-        if (name == L"HttpProxy" && !proxy.IsEmpty()) {
-            *static_cast<CString*>(value) = proxy;
-            return 1;
-        }
-        return 0;
-    }
-    bool IsStopRequested() override { return false; }
-
-    CString proxy;
-};
+using testsupport::RecordingHost;
 
 struct Statistics {
     int started = 0;
@@ -102,7 +89,7 @@ protected:
     void TearDown() override { mivo.SetHost(nullptr); }
 
     RawServer server;
-    FaultHost host;
+    RecordingHost host;
     CMivo mivo;
     LogCapture log;
 };
