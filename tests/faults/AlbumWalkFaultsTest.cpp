@@ -11,14 +11,14 @@
 #include "platform/CodePage.h"
 #include "plugin/Mivo.h"
 #include "search/ArtistUrlCache.h"
-#include "tests/faults/RawServer.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-using faults::RawServer;
+using testsupport::RawServer;
 using testsupport::RecordingHost;
 
 constexpr char kArtistPath[] = "/artist/quorin/albums";
@@ -34,8 +34,7 @@ std::string ArtistPage(int n) {
 }
 
 std::string Response(const std::string& status, const std::string& body) {
-    return "HTTP/1.1 " + status + "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    return RawServer::Reply(status, body, "Content-Type: text/html; charset=utf-8\r\n");
 }
 
 enum class Fault { Status500, ResetMidBody };

@@ -13,13 +13,13 @@
 #include "platform/CodePage.h"
 #include "plugin/Mivo.h"
 #include "tests/faults/GzipZeros.h"
-#include "tests/faults/RawServer.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/RecordingHost.h"
 
 namespace {
 
-using faults::RawServer;
+using testsupport::RawServer;
 using testsupport::RecordingHost;
 
 constexpr size_t kCap = CHttpDownloaderBase::MAX_BODY_BYTES;
@@ -87,7 +87,7 @@ void HostileScript(Flood& flood, int fd, const std::string& head) {
     } else if (path == "/http09") {
         RawServer::Send(fd, "<html><body>a page without any status line</body></html>\r\n");
     } else {
-        RawServer::Send(fd, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+        RawServer::Send(fd, RawServer::Reply("404 Not Found", ""));
     }
 }
 

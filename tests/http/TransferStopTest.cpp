@@ -20,14 +20,14 @@
 #include "platform/HttpError.h"
 #include "platform/System.h"
 #include "plugin/Mivo.h"
-#include "tests/faults/RawServer.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/Watchdog.h"
 
 namespace {
 
-using faults::RawServer;
+using testsupport::RawServer;
 using testsupport::RecordingHost;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
@@ -101,9 +101,9 @@ void StallingScript(RawServer& server, int fd, const std::string& head) {
     } else if (path == "/silent") {
         server.Hold(seconds(60));
     } else if (path == "/missing") {
-        RawServer::Send(fd, "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\nConnection: close\r\n\r\ngone");
+        RawServer::Send(fd, RawServer::Reply("404 Not Found", "gone"));
     } else {
-        RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Length: 4\r\nConnection: close\r\n\r\npage");
+        RawServer::Send(fd, RawServer::Reply("200 OK", "page"));
     }
 }
 
@@ -138,7 +138,7 @@ protected:
     void TearDown() override { platform::SetThreadAnsiCodePage(0); }
 
     RawServer server{[this](int fd, const std::string& head) { StallingScript(server, fd, head); }};
-    faults::FullListener fullListener;
+    testsupport::FullListener fullListener;
 };
 
 // The calls before the transfer, always the same.
