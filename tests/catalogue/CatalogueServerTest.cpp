@@ -11,8 +11,8 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
-#include "tests/support/CatalogueProcess.h"
 #include "catalogue/HtmlEscape.h"
+#include "tests/support/CatalogueProcess.h"
 
 namespace {
 
