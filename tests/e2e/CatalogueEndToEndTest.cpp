@@ -15,11 +15,11 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "catalogue/HtmlEscape.h"
 #include "platform/CodePage.h"
 #include "plugin/BasicTagsDllInterface.h"
 #include "tests/support/CatalogueProcess.h"
 #include "tests/support/RecordingHost.h"
-#include "catalogue/HtmlEscape.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
