@@ -22,7 +22,7 @@
 #include "plugin/BasicTagsDllInterface.h"
 #include "plugin/Mivo.h"
 #include "tests/faults/GzipZeros.h"
-#include "tests/faults/RawServer.h"
+#include "tests/support/RawServer.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void operator delete[](void* p, size_t) noexcept { Give(p); }
 
 namespace {
 
-using faults::RawServer;
+using testsupport::RawServer;
 
 constexpr size_t kPageBytes = 60 * 1000 * 1000;
 

@@ -69,22 +69,6 @@ void AppendAlbumEntry(std::string& out, const Catalogue& data, const Album& albu
 
 }  // namespace
 
-std::string HtmlEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c; break;
-        }
-    }
-    return out;
-}
-
 std::string MissingCoverAddress(const Catalogue& data) { return SiteUrl(data, "/images/albumartmissing.gif"); }
 
 std::string RenderHomePage(const Catalogue& data) {

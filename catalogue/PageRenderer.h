@@ -18,11 +18,9 @@
 #include <string_view>
 
 #include "catalogue/CatalogueData.h"
+#include "catalogue/HtmlEscape.h"
 
 namespace catalogue {
-
-// Escapes & < > " ' as &amp; &lt; &gt; &quot; &#39;.
-std::string HtmlEscape(std::string_view text);
 
 // The site's front page: a search form and every artist.
 std::string RenderHomePage(const Catalogue& data);

@@ -11,8 +11,8 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include "catalogue/HtmlEscape.h"
 #include "tests/support/CatalogueProcess.h"
-#include "tests/support/HtmlEscape.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ json LoadData() {
     return json::parse(in);
 }
 
-using testsupport::HtmlEscape;
+using catalogue::HtmlEscape;
 
 std::vector<std::pair<std::string, std::string>> ArtistHits(const std::string& page) {
     std::vector<std::pair<std::string, std::string>> hits;
@@ -226,7 +226,7 @@ TEST_F(CatalogueServerTest, AlbumPagesCarryTheirData) {
             std::smatch m;
             EXPECT_EQ(std::regex_search(body, m, recording), album.contains("recorded")) << slug;
             if (album.contains("recorded")) {
-                EXPECT_EQ(m[1], HtmlEscape(album["recorded"])) << slug;
+                EXPECT_EQ(m[1], HtmlEscape(album["recorded"].get<std::string>())) << slug;
             }
             EXPECT_EQ(std::regex_search(body, m, release), album.contains("released")) << slug;
             ASSERT_TRUE(std::regex_search(body, m, cover)) << slug;
@@ -240,7 +240,7 @@ TEST_F(CatalogueServerTest, AlbumPagesCarryTheirData) {
             EXPECT_EQ(hasGenre, album.contains("genre")) << slug;
             size_t genreAt = hasGenre ? static_cast<size_t>(m.position()) : coverAt;
             if (hasGenre) {
-                EXPECT_EQ(m[1], HtmlEscape(album["genre"])) << slug;
+                EXPECT_EQ(m[1], HtmlEscape(album["genre"].get<std::string>())) << slug;
                 EXPECT_GT(genreAt, coverAt) << slug;
             }
             // Track rows: one per track, after the genre, each closed by "</div>"

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "HostProcess.h"
-#include "tests/faults/RawServer.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Watchdog.h"
 
@@ -41,10 +41,10 @@ TEST(HostStopDuringDownload, CtrlCEndsAStalledDownloadAndMivoExits130) {
         testsupport::TempDir temp;
         std::atomic<int> ticks{0};
         std::atomic<int> requests{0};
-        faults::RawServer server([&](int fd, const std::string&) {
+        testsupport::RawServer server([&](int fd, const std::string&) {
             ++requests;
             if (row.stall == Stall::DripBody)
-                faults::RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000\r\n\r\n");
+                testsupport::RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000\r\n\r\n");
             for (int i = 0; i < kTicks; ++i) {
                 if (row.stall == Stall::DripBody) {
                     if (!server.Drip(fd, "x", kTick)) break;

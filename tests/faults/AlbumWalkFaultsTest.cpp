@@ -11,13 +11,15 @@
 #include "platform/CodePage.h"
 #include "plugin/Mivo.h"
 #include "search/ArtistUrlCache.h"
-#include "tests/faults/RawServer.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-using faults::RawServer;
+using testsupport::RawServer;
+using testsupport::RecordingHost;
 
 constexpr char kArtistPath[] = "/artist/quorin/albums";
 
@@ -32,20 +34,8 @@ std::string ArtistPage(int n) {
 }
 
 std::string Response(const std::string& status, const std::string& body) {
-    return "HTTP/1.1 " + status + "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    return RawServer::Reply(status, body, "Content-Type: text/html; charset=utf-8\r\n");
 }
-
-class WalkHost : public CBasicTagsHostInterface {
-public:
-    int GetValue(const CString& name, void* value) override {
-        if (name != L"HttpProxy") return 0;
-        *static_cast<CString*>(value) = proxy;
-        return 1;
-    }
-    bool IsStopRequested() override { return false; }
-    CString proxy;
-};
 
 enum class Fault { Status500, ResetMidBody };
 
@@ -93,7 +83,7 @@ TEST(AlbumWalkFaultsTest, PagesBeforeTheFailingOneKeepTheirAlbums) {
         testsupport::TempDir cacheRoot;
         LogCapture log;
         CMivo mivo;
-        WalkHost host;
+        RecordingHost host;
         host.proxy = platform::FromUtf8("127.0.0.1:" + std::to_string(server.Port()));
         mivo.SetHost(&host);
         const CString root(cacheRoot.wide());

@@ -15,11 +15,11 @@
 #include "platform/HttpClient.h"
 #include "platform/System.h"
 #include "tests/faults/GzipZeros.h"
-#include "tests/faults/RawServer.h"
+#include "tests/support/RawServer.h"
 
 namespace {
 
-using faults::RawServer;
+using testsupport::RawServer;
 using namespace platform;
 
 void ErrorScript(RawServer& server, int fd, const std::string& head) {
@@ -72,7 +72,7 @@ void ErrorScript(RawServer& server, int fd, const std::string& head) {
     } else if (path == "/redirect-to-ftp") {
         RawServer::Send(fd, "HTTP/1.1 302 Found\r\nLocation: ftp://127.0.0.1/file\r\nContent-Length: 0\r\n\r\n");
     } else {
-        RawServer::Send(fd, ok + "Content-Length: 2\r\n\r\nok");
+        RawServer::Send(fd, RawServer::Reply("200 OK", "ok", "Content-Type: text/html\r\n"));
     }
 }
 
@@ -149,7 +149,7 @@ TEST(ClientErrorCodesTest, EachEndingGivesTheCodeAndTextOfItsCause) {
 }
 
 TEST(ClientErrorCodesTest, ProxyFailuresNameTheProxy) {
-    const int closed = faults::ClosedPort();
+    const int closed = testsupport::ClosedPort();
     struct Row {
         const char* name;
         std::string proxy;

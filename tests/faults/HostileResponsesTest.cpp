@@ -13,18 +13,14 @@
 #include "platform/CodePage.h"
 #include "plugin/Mivo.h"
 #include "tests/faults/GzipZeros.h"
-#include "tests/faults/RawServer.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RecordingHost.h"
 
 namespace {
 
-using faults::RawServer;
-
-class RunningHost : public CBasicTagsHostInterface {
-public:
-    int GetValue(const CString&, void*) override { return 0; }
-    bool IsStopRequested() override { return false; }
-};
+using testsupport::RawServer;
+using testsupport::RecordingHost;
 
 constexpr size_t kCap = CHttpDownloaderBase::MAX_BODY_BYTES;
 
@@ -91,7 +87,7 @@ void HostileScript(Flood& flood, int fd, const std::string& head) {
     } else if (path == "/http09") {
         RawServer::Send(fd, "<html><body>a page without any status line</body></html>\r\n");
     } else {
-        RawServer::Send(fd, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+        RawServer::Send(fd, RawServer::Reply("404 Not Found", ""));
     }
 }
 
@@ -109,7 +105,7 @@ TEST(HostileResponsesTest, EachEndsInACleanFailureThatNamesItsCause) {
         {"HTTP/0.9 reply", "/http09", L"", nullptr, L"The server response could not be parsed.", false},
     };
     LogCapture log;
-    RunningHost host;
+    RecordingHost host;
     for (const HostileCase& row : cases) {
         SCOPED_TRACE(row.name);
         log.Clear();

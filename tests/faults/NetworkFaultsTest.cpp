@@ -15,27 +15,14 @@
 #include "platform/CodePage.h"
 #include "platform/HttpError.h"
 #include "plugin/Mivo.h"
-#include "tests/faults/RawServer.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RecordingHost.h"
 
 namespace {
 
-using faults::RawServer;
-
-// A host that lets downloads run and answers the proxy when it has one.
-class FaultHost : public CBasicTagsHostInterface {
-public:
-    int GetValue(const CString& name, void* value) override {
-        if (name == L"HttpProxy" && !proxy.IsEmpty()) {
-            *static_cast<CString*>(value) = proxy;
-            return 1;
-        }
-        return 0;
-    }
-    bool IsStopRequested() override { return false; }
-
-    CString proxy;
-};
+using testsupport::RawServer;
+using testsupport::RecordingHost;
 
 struct Statistics {
     int started = 0;
@@ -80,15 +67,14 @@ void MisbehavingScript(RawServer& server, int fd, const std::string& head) {
             if (!RawServer::Send(fd, block)) break;
     } else if (path == "/latin1") {
         const std::string body("Caf\xe9 \xff\xfe<b>\xc3(</b>\0tail", 21);
-        RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=iso-8859-1\r\nContent-Length: " +
-                                std::to_string(body.size()) + "\r\n\r\n" + body);
+        RawServer::Send(fd, RawServer::Reply("200 OK", body, "Content-Type: text/html; charset=iso-8859-1\r\n"));
     } else if (path == "/utf16") {
         const std::string body("\xff\xfe<\0h\0>\0", 8);
-        RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\n" + body);
+        RawServer::Send(fd, RawServer::Reply("200 OK", body));
     } else if (path == "/silent") {
         server.Hold(std::chrono::seconds(10));
     } else {
-        RawServer::Send(fd, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+        RawServer::Send(fd, RawServer::Reply("404 Not Found", ""));
     }
 }
 
@@ -102,7 +88,7 @@ protected:
     void TearDown() override { mivo.SetHost(nullptr); }
 
     RawServer server;
-    FaultHost host;
+    RecordingHost host;
     CMivo mivo;
     LogCapture log;
 };
@@ -115,7 +101,7 @@ struct FailureCase {
 };
 
 TEST_F(NetworkFaultsTest, EachFaultIsACleanCountedFailureWithItsWarnings) {
-    const std::string refused = "127.0.0.1:" + std::to_string(faults::ClosedPort()) + "/page";
+    const std::string refused = "127.0.0.1:" + std::to_string(testsupport::ClosedPort()) + "/page";
     const FailureCase cases[] = {
         {"connection refused", refused, L"", L"CHttpDownloaderBase::SendRequest - error=["},
         {"connection reset mid-body", server.Address("/reset"), L"OK",

@@ -11,11 +11,12 @@
 #include "platform/CodePage.h"
 #include "platform/HttpError.h"
 #include "platform/System.h"
-#include "tests/http/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/WithPrefix.h"
 #include "tests/support/LogCapture.h"
 
-using mivo_test::WithPrefix;
-using mivo_test::LoopbackServer;
+using testsupport::WithPrefix;
+using testsupport::LoopbackServer;
 
 namespace {
 

@@ -11,12 +11,13 @@
 #include "http/HttpDownloaderBase.h"
 #include "platform/CodePage.h"
 #include "platform/HttpError.h"
-#include "tests/faults/RawServer.h"
-#include "tests/http/LoopbackServer.h"
+#include "tests/support/RawServer.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/WithPrefix.h"
 #include "tests/support/LogCapture.h"
 
-using faults::RawServer;
-using mivo_test::WithPrefix;
+using testsupport::RawServer;
+using testsupport::WithPrefix;
 
 namespace {
 

@@ -20,13 +20,15 @@
 #include "platform/HttpError.h"
 #include "platform/System.h"
 #include "plugin/Mivo.h"
-#include "tests/faults/RawServer.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/Watchdog.h"
 
 namespace {
 
-using faults::RawServer;
+using testsupport::RawServer;
+using testsupport::RecordingHost;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
@@ -99,57 +101,20 @@ void StallingScript(RawServer& server, int fd, const std::string& head) {
     } else if (path == "/silent") {
         server.Hold(seconds(60));
     } else if (path == "/missing") {
-        RawServer::Send(fd, "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\nConnection: close\r\n\r\ngone");
+        RawServer::Send(fd, RawServer::Reply("404 Not Found", "gone"));
     } else {
-        RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Length: 4\r\nConnection: close\r\n\r\npage");
+        RawServer::Send(fd, RawServer::Reply("200 OK", "page"));
     }
 }
 
-// A host that lets the first questions pass and then asks to stop, and
-// notes every call it gets (its gate's included) in one list.
-class RecordingHost : public CBasicTagsHostInterface {
-public:
-    // stopOnce: only the first question after those says stop.
-    explicit RecordingHost(int questionsBeforeStop, bool stopOnce = false)
-        : m_questionsBeforeStop(questionsBeforeStop), m_stopOnce(stopOnce) {}
-
-    int GetValue(const CString& name, void* value) override {
-        events.push_back(L"value " + name.str());
-        if (name != L"HostIgnore") return 0;
-        *static_cast<CHostIgnoreInterface**>(value) = &m_gate;
-        return 1;
-    }
-    bool IsStopRequested() override {
-        ++m_questions;
-        const bool stop = m_stopOnce ? m_questions == m_questionsBeforeStop + 1 : m_questions > m_questionsBeforeStop;
-        events.push_back(stop ? L"stop? yes" : L"stop? no");
-        return stop;
-    }
-
-    std::vector<std::wstring> events;
-
-private:
-    class Gate : public CHostIgnoreInterface {
-    public:
-        explicit Gate(std::vector<std::wstring>& events) : m_events(events) {}
-        int EnterHost(const wchar_t* host, int count) override {
-            m_events.push_back(L"enter " + std::wstring(host) + L" " + std::to_wstring(count));
-            return 0;
-        }
-        int LeaveHost(const wchar_t* host) override {
-            m_events.push_back(L"leave " + std::wstring(host));
-            return 0;
-        }
-
-    private:
-        std::vector<std::wstring>& m_events;
+// Sets host up with a gate and a stop answer that lets the first questions
+// pass and says stop from then on, or, with once, at the next question only.
+void StopAfter(RecordingHost& host, int questionsBeforeStop, bool once = false) {
+    host.gateAnswer = testsupport::GateAnswer::Supplied;
+    host.stopWhen = [=](int question) {
+        return once ? question == questionsBeforeStop + 1 : question > questionsBeforeStop;
     };
-
-    int m_questionsBeforeStop;
-    bool m_stopOnce;
-    int m_questions = 0;
-    Gate m_gate{events};
-};
+}
 
 struct Statistics {
     int downloads = -1, successful = -1, totalMs = -1;
@@ -173,7 +138,7 @@ protected:
     void TearDown() override { platform::SetThreadAnsiCodePage(0); }
 
     RawServer server{[this](int fd, const std::string& head) { StallingScript(server, fd, head); }};
-    faults::FullListener fullListener;
+    testsupport::FullListener fullListener;
 };
 
 // The calls before the transfer, always the same.
@@ -204,7 +169,8 @@ TEST_F(TransferStopTest, AStopWhileAPeerStallsEndsTheDownloadAsAFailure) {
         LogCapture log;
         // Two questions go by before the download starts, two more while it
         // runs (at about 1.0 and 1.2 s); the fifth, at about 1.4 s, says stop.
-        RecordingHost host(4);
+        RecordingHost host;
+        StopAfter(host, 4);
         CMivo mivo;
         mivo.SetHost(&host);
         const CString url(platform::FromUtf8(row.address));
@@ -239,7 +205,8 @@ TEST_F(TransferStopTest, AStopWhileAPeerStallsEndsTheDownloadAsAFailure) {
 }
 
 TEST_F(TransferStopTest, AStopTakenBackAfterItEndedTheTransferStillKeepsLeaveHostUnsaid) {
-    RecordingHost host(4, true);
+    RecordingHost host;
+    StopAfter(host, 4, true);
     CMivo mivo;
     mivo.SetHost(&host);
     CString text;
@@ -262,7 +229,8 @@ TEST_F(TransferStopTest, AQuickDownloadAsksTheHostNothingMore) {
     };
     for (const Row& row : rows) {
         // A host that would say stop at the first question during the transfer.
-        RecordingHost host(2);
+        RecordingHost host;
+        StopAfter(host, 2);
         CMivo mivo;
         mivo.SetHost(&host);
         CString text;

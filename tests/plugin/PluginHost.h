@@ -16,10 +16,12 @@
 #include <vector>
 
 #include "plugin/BasicTagsDllInterface.h"
+#include "tests/support/RecordingHost.h"
 
 namespace plugin_host {
 
 namespace fs = std::filesystem;
+using testsupport::RecordingHost;
 
 // One dlopen of the library, closed on destruction unless already closed.
 class LoadedPlugin {
@@ -45,21 +47,6 @@ public:
 private:
     void* handle_ = nullptr;
     GetDllInterfaceFunction entry_ = nullptr;
-};
-
-// A host callback object that records what the plug-in asks of it.
-class RecordingHost : public CBasicTagsHostInterface {
-public:
-    int GetValue(const CString& name, void*) override {
-        asked.push_back(name);
-        return 0;
-    }
-    void Signal() override { ++signals; }
-    bool IsStopRequested() override { return stop; }
-
-    bool stop = false;
-    int signals = 0;
-    std::vector<CString> asked;
 };
 
 class TempFolder {

@@ -93,7 +93,7 @@ TEST_F(PluginHostTest, SetHostKeepsTheHostAndAnswersWhetherOneIsAttached) {
     EXPECT_FALSE(common->IsStopRequested());
     common->SignalHost();
     common->SignalHost();
-    EXPECT_EQ(host.signals, 2);
+    EXPECT_EQ(host.Signals(), 2);
 }
 
 TEST_F(PluginHostTest, OptionalSearchIsNotSupported) {

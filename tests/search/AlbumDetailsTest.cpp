@@ -5,11 +5,13 @@
 #include "plugin/Mivo.h"
 #include "text/RegexMatcher.h"
 #include "tests/search/ScriptedSite.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/LogCapture.h"
 
 namespace {
 
 using namespace searchtest;
+using testsupport::RecordingHost;
 
 const std::string kPath = "/album/test-1";
 const std::wstring kUrl = L"www.catalogue.example/album/test-1";
@@ -46,7 +48,7 @@ protected:
 
     LogCapture log;
     ScriptedSite site;
-    ScriptedHost host;
+    RecordingHost host;
     CMivo mivo;
     AlbumInfo album;
     std::wstring cover = L"cover sentinel";
@@ -262,7 +264,7 @@ TEST_F(AlbumDetailsTest, StopDuringTheTrackWalkKeepsAppendedTracks) {
     const std::string page = Wrap(DateLine("Release Date", "1975") + CoverElement("c.jpg") + GenreElement("Rock") +
                                   TrackRow("A") + TrackRow("B") + TrackRow("C"));
     // Questions: 1 the download, 2 before row A, 3 before row B.
-    host.stopWhen = [this] { return host.stopAsked >= 3; };
+    host.stopWhen = [](int question) { return question >= 3; };
     EXPECT_EQ(Run(page), 0);
     EXPECT_EQ(TrackTitles(), std::vector<std::wstring>{L"A"});
     EXPECT_EQ(album.trackCount, 77) << "trackCount is not written";

@@ -4,11 +4,13 @@
 
 #include "plugin/Mivo.h"
 #include "tests/search/ScriptedSite.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/LogCapture.h"
 
 namespace {
 
 using namespace searchtest;
+using testsupport::RecordingHost;
 
 const std::string kBase = "/artist/velnor-1/albums";
 const std::wstring kBaseUrl = L"www.catalogue.example/artist/velnor-1/albums";
@@ -38,7 +40,7 @@ protected:
 
     LogCapture log;
     ScriptedSite site;
-    ScriptedHost host;
+    RecordingHost host;
     CMivo mivo;
 };
 
@@ -174,8 +176,8 @@ TEST_F(AlbumListTest, StopEndsTheWalkKeepingWhatWasAppended) {
     };
     for (const Row& row : rows) {
         site.ClearRequests();
-        host.stopAsked = 0;
-        host.stopWhen = [this, &row] { return host.stopAsked >= row.stopAt; };
+        host.Forget();
+        host.stopWhen = [&row](int question) { return question >= row.stopAt; };
         AlbumInfoList albums;
         EXPECT_EQ(mivo.FindArtistAlbumList(L"Velnor", albums), 0) << row.label;
         EXPECT_EQ(Titles(albums), row.kept) << row.label;

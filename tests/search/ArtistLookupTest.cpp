@@ -6,12 +6,14 @@
 #include "plugin/Mivo.h"
 #include "search/ArtistUrlCache.h"
 #include "tests/search/ScriptedSite.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
 using namespace searchtest;
+using testsupport::RecordingHost;
 
 class ArtistLookupTest : public ::testing::Test {
 protected:
@@ -37,7 +39,7 @@ protected:
     LogCapture log;
     TempFolder cacheFolder;
     ScriptedSite site;
-    ScriptedHost host;
+    RecordingHost host;
     CMivo mivo;
 };
 
@@ -118,17 +120,17 @@ TEST_F(ArtistLookupTest, ASecondLookupIsAnsweredFromTheCacheWithoutARequest) {
     site.Page("/search?q=Korva", SearchPage({{"/artist/k", "Korva"}}));
     CString first;
     ASSERT_EQ(mivo.FindArtistUrl(L"Korva", first), 1);
-    EXPECT_EQ(host.maxDifferenceAsked, 2) << "asked before the cache and again after the download";
+    EXPECT_EQ(host.TimesAsked(L"MaxMatchDifference"), 2) << "asked before the cache and again after the download";
     EXPECT_EQ(site.Requests().size(), 1u);
 
     site.ClearRequests();
-    host.maxDifferenceAsked = 0;
+    host.Forget();
     log.Clear();
     CString second;
     EXPECT_EQ(mivo.FindArtistUrl(L"KORVA", second), 1);
     EXPECT_EQ(second, first);
     EXPECT_TRUE(site.Requests().empty());
-    EXPECT_EQ(host.maxDifferenceAsked, 1);
+    EXPECT_EQ(host.TimesAsked(L"MaxMatchDifference"), 1);
     EXPECT_EQ(log.Texts(L"INF"),
               std::vector<std::wstring>{L"ArtistUrl found in local cache. KORVA, www.catalogue.example/artist/k/albums"});
 }
@@ -162,7 +164,7 @@ TEST_F(ArtistLookupTest, FailedDownloadLeavesTheResultAlone) {
     EXPECT_EQ(mivo.FindArtistUrl(L"Velnor", url), 0);
     EXPECT_EQ(url.str(), L"kept");
     EXPECT_EQ(Cached(L"Velnor"), L"");
-    EXPECT_EQ(host.maxDifferenceAsked, 1);
+    EXPECT_EQ(host.TimesAsked(L"MaxMatchDifference"), 1);
 }
 
 TEST_F(ArtistLookupTest, StopDuringTheScanReturnsAtOnce) {
@@ -170,7 +172,7 @@ TEST_F(ArtistLookupTest, StopDuringTheScanReturnsAtOnce) {
     host.maxDifference = 1000.0f;
     site.Page("/search?q=Velnor", SearchPage({{"/artist/v182", "Velnor 182"}, {"/artist/vq", "Velnor Quartet"}}));
     // First question: the download's own check; second: before candidate 1; third: before candidate 2.
-    host.stopWhen = [this] { return host.stopAsked >= 3; };
+    host.stopWhen = [](int question) { return question >= 3; };
     CString url;
     EXPECT_EQ(mivo.FindArtistUrl(L"Velnor", url), 0);
     EXPECT_EQ(url.str(), L"www.catalogue.example/artist/v182/albums") << "an earlier candidate's address stays";

@@ -7,11 +7,13 @@
 
 #include "plugin/Mivo.h"
 #include "tests/search/ScriptedSite.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/LogCapture.h"
 
 namespace {
 
 using namespace searchtest;
+using testsupport::RecordingHost;
 
 constexpr size_t kMegabyte = 1 << 20;
 
@@ -36,7 +38,7 @@ protected:
 
     LogCapture log;
     ScriptedSite site;
-    ScriptedHost host;
+    RecordingHost host;
     CMivo mivo;
 };
 

@@ -1,7 +1,7 @@
 // Test helpers for the catalogue search: a scripted catalogue site served by
 // cpp-httplib on 127.0.0.1 (the plug-in reaches it as its HTTP proxy, so the
-// site's real addresses arrive in absolute form), a scripted host callback
-// object, and builders for the three kinds of catalogue page.
+// site's real addresses arrive in absolute form), and builders for the three
+// kinds of catalogue page.
 //
 // The site runs on its own thread from construction to destruction; its
 // handler runs on server threads, so pages and the request record are guarded
@@ -10,10 +10,8 @@
 
 #include <cctype>
 #include <chrono>
-#include <functional>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -21,9 +19,7 @@
 
 #include <httplib.h>
 
-#include "platform/CString.h"
 #include "platform/CodePage.h"
-#include "plugin/BasicTagsDllInterface.h"
 
 namespace searchtest {
 
@@ -89,36 +85,6 @@ private:
     mutable std::mutex m_mutex;
     std::map<std::string, std::pair<int, std::string>> m_pages;
     std::vector<std::string> m_requests;
-};
-
-// A host that routes downloads through its proxy answer, optionally supplies
-// "MaxMatchDifference", and asks to stop when stopWhen says so.
-class ScriptedHost : public CBasicTagsHostInterface {
-public:
-    int GetValue(const CString& name, void* value) override {
-        if (name == L"HttpProxy") {
-            *static_cast<CString*>(value) = proxy;
-            return 1;
-        }
-        if (name == L"MaxMatchDifference") {
-            ++maxDifferenceAsked;
-            if (!maxDifference)
-                return 0;
-            *static_cast<float*>(value) = *maxDifference;
-            return 1;
-        }
-        return 0;
-    }
-    bool IsStopRequested() override {
-        ++stopAsked;
-        return stopWhen && stopWhen();
-    }
-
-    std::wstring proxy;
-    std::optional<float> maxDifference;
-    std::function<bool()> stopWhen;
-    int maxDifferenceAsked = 0;
-    int stopAsked = 0;
 };
 
 // A search result page with one artist hit (link plus attribution span) per

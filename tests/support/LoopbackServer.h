@@ -1,6 +1,7 @@
-// Test helpers for the HTTP tests: a cpp-httplib server on 127.0.0.1 with an
-// ephemeral port that records every request it receives, and a filter for
-// captured trace lines (tests/support/LogCapture.h captures them).
+// A well-formed HTTP server for the tests: cpp-httplib on 127.0.0.1 with an
+// ephemeral port, answering with the handlers a test registers and recording
+// every request it receives. It only ever speaks proper HTTP; answers that
+// break the protocol come from RawServer.h.
 //
 // A LoopbackServer runs on its own thread from Start() to destruction; its
 // handlers run on the server's threads, so the record is guarded by a mutex.
@@ -9,23 +10,28 @@
 #include <httplib.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace mivo_test {
+#include "tests/support/HandlerRelease.h"
+#include "tests/support/LoopbackSocket.h"
 
+namespace testsupport {
+
+// One request as the server received it.
 struct SeenRequest {
     std::string method;
     std::string target;  // the request target exactly as on the request line
     httplib::Headers headers;
 
+    // The value of header name; empty when it is absent.
     std::string Header(const std::string& name) const {
         auto it = headers.find(name);
         return it == headers.end() ? std::string() : it->second;
     }
+    // How many times header name came.
     size_t HeaderCount(const std::string& name) const { return headers.count(name); }
 };
 
@@ -43,6 +49,7 @@ public:
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
+    // The server itself, for registering handlers before Start().
     httplib::Server& Http() { return m_server; }
 
     // Answers GET requests whose path matches pattern with body, status 200.
@@ -58,6 +65,7 @@ public:
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
         while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    // Releases stalled handlers, stops serving and joins the thread.
     void Stop() {
         ReleaseStalls();
         if (m_thread.joinable()) {
@@ -66,27 +74,21 @@ public:
         }
     }
 
+    // The bound port, 0 before Start().
     int Port() const { return m_port; }
     // "127.0.0.1:<port>" followed by path (which should start with "/").
-    std::string Address(const std::string& path = "/") const {
-        return "127.0.0.1:" + std::to_string(m_port) + path;
-    }
+    std::string Address(const std::string& path = "/") const { return LoopbackAddress(m_port, path); }
 
+    // Every request received so far, in order.
     std::vector<SeenRequest> Seen() const {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_seen;
     }
 
     // Blocks a handler until the server stops or the limit passes.
-    void Stall(std::chrono::milliseconds limit) {
-        std::unique_lock<std::mutex> lock(m_stallMutex);
-        m_stallCv.wait_for(lock, limit, [this] { return m_released; });
-    }
-    void ReleaseStalls() {
-        std::lock_guard<std::mutex> lock(m_stallMutex);
-        m_released = true;
-        m_stallCv.notify_all();
-    }
+    void Stall(std::chrono::milliseconds limit) { m_stalls.WaitFor(limit); }
+    // Lets every Stall() return, now and from now on.
+    void ReleaseStalls() { m_stalls.Open(); }
 
 private:
     httplib::Server m_server;
@@ -94,17 +96,7 @@ private:
     int m_port = 0;
     mutable std::mutex m_mutex;
     std::vector<SeenRequest> m_seen;
-    std::mutex m_stallMutex;
-    std::condition_variable m_stallCv;
-    bool m_released = false;
+    HandlerRelease m_stalls;
 };
 
-// The texts among lines that start with prefix (lines as LogCapture::Texts gives them).
-inline std::vector<std::wstring> WithPrefix(const std::vector<std::wstring>& texts, const std::wstring& prefix) {
-    std::vector<std::wstring> found;
-    for (const std::wstring& text : texts)
-        if (text.compare(0, prefix.size(), prefix) == 0) found.push_back(text);
-    return found;
-}
-
-}  // namespace mivo_test
+}  // namespace testsupport

@@ -1,7 +1,11 @@
-// A misbehaving HTTP server for fault tests: a listening socket on 127.0.0.1
-// (ephemeral port) whose connections are answered by a test-supplied script
-// working on the raw socket, so it can send a broken status line, cut a body
-// short, reset the connection or never answer at all.
+// A server that answers with whatever bytes a test writes, for the faults a
+// well-formed server cannot make (a broken status line, a body cut short, a
+// reset, a drip, silence) and for requests a well-formed server would refuse
+// before a handler saw them. A listening socket on 127.0.0.1 (ephemeral port)
+// whose connections are answered by a test-supplied script working on the
+// raw socket. Well-formed pages come from LoopbackServer.h; Reply() frames
+// the odd well-formed answer a script gives between its faults. Also here: a
+// port nobody listens on, and a listener whose connect never completes.
 //
 // The server accepts on its own thread and runs each connection's script on
 // a thread of its own until the script returns; destruction closes the
@@ -9,14 +13,11 @@
 // Nothing here reaches beyond loopback.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <mutex>
@@ -24,7 +25,10 @@
 #include <thread>
 #include <vector>
 
-namespace faults {
+#include "tests/support/HandlerRelease.h"
+#include "tests/support/LoopbackSocket.h"
+
+namespace testsupport {
 
 class RawServer {
 public:
@@ -34,16 +38,9 @@ public:
 
     explicit RawServer(Script script) : m_script(std::move(script)) {
         m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        socklen_t length = sizeof address;
-        if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listener, 16) != 0 ||
-            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            return;
-        m_port = ntohs(address.sin_port);
+        const int port = BindLoopback(m_listener);
+        if (port == 0 || ::listen(m_listener, 16) != 0) return;
+        m_port = port;
         m_acceptor = std::thread([this] { AcceptLoop(); });
     }
     ~RawServer() {
@@ -62,27 +59,19 @@ public:
     // The listening port, 0 when the socket could not be set up.
     int Port() const { return m_port; }
     // "127.0.0.1:<port>" + path.
-    std::string Address(const std::string& path) const { return "127.0.0.1:" + std::to_string(m_port) + path; }
+    std::string Address(const std::string& path) const { return LoopbackAddress(m_port, path); }
 
     // Waits, inside a script, until the server is destroyed or limit passes.
-    void Hold(std::chrono::milliseconds limit) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_released.wait_for(lock, limit, [this] { return m_release; });
-    }
+    void Hold(std::chrono::milliseconds limit) { m_holds.WaitFor(limit); }
     // Lets every Hold() return.
-    void Release() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_release = true;
-        m_released.notify_all();
-    }
+    void Release() { m_holds.Open(); }
 
     // Sends bytes one at a time, one every gap, inside a script; false when
     // it stopped early because the peer has gone or the server is being destroyed.
     bool Drip(int fd, const std::string& bytes, std::chrono::milliseconds gap) {
         for (const char byte : bytes) {
             if (!Send(fd, std::string(1, byte))) return false;
-            std::unique_lock<std::mutex> lock(m_mutex);
-            if (m_released.wait_for(lock, gap, [this] { return m_release; })) return false;
+            if (m_holds.WaitFor(gap)) return false;
         }
         return true;
     }
@@ -96,6 +85,13 @@ public:
             sent += static_cast<size_t>(n);
         }
         return true;
+    }
+    // A whole well-formed answer: the status line ("404 Not Found"), headers
+    // (each line ending in CRLF), the body's Content-Length, "Connection: close"
+    // and body.
+    static std::string Reply(const std::string& status, const std::string& body, const std::string& headers = "") {
+        return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) +
+               "\r\nConnection: close\r\n\r\n" + body;
     }
     // data framed as one chunk of a chunked body.
     static std::string Chunk(const std::string& data) {
@@ -163,24 +159,16 @@ private:
     int m_port = 0;
     std::thread m_acceptor;
     std::vector<std::thread> m_connections;  // touched by the acceptor thread only, until it is joined
-    std::mutex m_mutex;
-    std::condition_variable m_released;
-    bool m_release = false;
+    HandlerRelease m_holds;
+    std::mutex m_mutex;  // guards m_stopping
     bool m_stopping = false;
 };
 
 // A port on 127.0.0.1 on which nothing listens: bound, then closed again.
 inline int ClosedPort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
+    const int port = BindLoopback(fd);
+    if (fd >= 0) ::close(fd);
     return port;
 }
 
@@ -190,19 +178,14 @@ inline int ClosedPort() {
 class FullListener {
 public:
     FullListener() {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
         m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         m_waiting = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (m_listener < 0 || m_waiting < 0 ||
-            ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listener, 0) != 0 ||
-            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-            ::connect(m_waiting, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        const int port = BindLoopback(m_listener);
+        const sockaddr_in address = LoopbackEndpoint(port);
+        if (port == 0 || m_waiting < 0 || ::listen(m_listener, 0) != 0 ||
+            ::connect(m_waiting, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
             return;
-        m_port = ntohs(address.sin_port);
+        m_port = port;
     }
     ~FullListener() {
         if (m_waiting >= 0) ::close(m_waiting);
@@ -214,7 +197,7 @@ public:
     // The listening port, 0 when it could not be set up.
     int Port() const { return m_port; }
     // "127.0.0.1:<port>" + path.
-    std::string Address(const std::string& path) const { return "127.0.0.1:" + std::to_string(m_port) + path; }
+    std::string Address(const std::string& path) const { return LoopbackAddress(m_port, path); }
 
 private:
     int m_listener = -1;
@@ -222,4 +205,4 @@ private:
     int m_port = 0;
 };
 
-}  // namespace faults
+}  // namespace testsupport
