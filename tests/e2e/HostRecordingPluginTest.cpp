@@ -1,4 +1,4 @@
-// The mivo program against a stand-in plug-in that journals every call: the
+// The mivo program against a fake plug-in that journals every call: the
 // calling order of a tagging host, the answers to the plug-in's questions,
 // exit statuses, a plug-in that throws, a library that is missing or wrong,
 // the plug-in found beside the program, Ctrl-C during a long album walk, and

@@ -105,7 +105,7 @@ TEST_F(TraceLineEscapeTest, FormattedArgumentsAreEscapedAndTheParentLogGetsOneLi
     EXPECT_EQ(merged[0], L"");
     EXPECT_EQ(merged[1], runFile.filename().wstring());
     EXPECT_EQ(MessageOf(merged[2]), L"name Quorin\\r\\n00:00:00.000 1 ERR: forged, code 42!");
-    // The system's error text keeps its own line break, now shown.
+    // The system's error text keeps its own line break, shown escaped.
     EXPECT_EQ(MessageOf(merged[3]),
               L"CreateFile GetLastError():2, " + platform::SystemErrorText(2).substr(0, platform::SystemErrorText(2).size() - 2) +
                   L"\\r\\n");

@@ -1,4 +1,4 @@
-// A stand-in plug-in for the host's end-to-end tests: a shared library with
+// A fake plug-in for the host's end-to-end tests: a shared library with
 // the real export and interface object, built against the host-facing headers
 // only, that writes every call it receives to a journal file and answers from
 // a small fixed data set. It lets the tests check the host's calling order and
