@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "http/HttpDownloaderBase.h"
@@ -12,7 +11,9 @@
 #include "platform/HttpError.h"
 #include "platform/System.h"
 #include "tests/http/LoopbackServer.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/TempFolder.h"
 
 using mivo_test::WithPrefix;
 using mivo_test::LoopbackServer;
@@ -498,8 +499,8 @@ TEST_F(HttpDownloaderBaseTest, OutputFileProgressAndCancel) {
         res.set_content(body, "application/octet-stream");
     });
     server.Start();
-    const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("mivo-http-out-" + std::to_string(platform::CurrentProcessId()));
+    TempFolder folder;
+    const std::filesystem::path file = folder / "out";
     {
         CountingProgress progress;
         CHttpDownloaderBase downloader("", file.wstring());
@@ -508,9 +509,7 @@ TEST_F(HttpDownloaderBaseTest, OutputFileProgressAndCancel) {
         EXPECT_EQ(downloader.m_strData.size(), body.size());
         ASSERT_FALSE(progress.calls.empty());
         EXPECT_EQ(progress.calls.back(), std::make_pair(uint32_t(body.size()), uint32_t(body.size())));
-        std::ifstream in(file, std::ios::binary);
-        const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(written, body);
+        EXPECT_EQ(ReadBytes(file), body);
     }
     {
         CountingProgress progress;
@@ -526,7 +525,6 @@ TEST_F(HttpDownloaderBaseTest, OutputFileProgressAndCancel) {
         CHttpDownloaderBase downloader("", (file / "no" / "such" / "folder").wstring());
         EXPECT_FALSE(downloader.Download(server.Address("/file")));
     }
-    std::filesystem::remove(file);
 }
 
 }  // namespace
