@@ -2,7 +2,6 @@
 // a read that misses the exact name and scans for the nearest one (with the
 // default threshold 1.0 and with an unbounded one), an exact read, and a write.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <limits>
@@ -11,6 +10,8 @@
 
 #include "platform/CodePage.h"
 #include "search/ArtistUrlCache.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -20,10 +21,7 @@ constexpr int kSections = 10000;
 class CacheFixture {
 public:
     CacheFixture() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "mivo-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) return;
-        m_root = pattern;
-        cache = std::make_unique<CArtistUrlCache>(platform::FromUtf8(m_root), L"mivo", L"bench");
+        cache = std::make_unique<CArtistUrlCache>(m_root.Wide(), L"mivo", L"bench");
         CString fileName;
         cache->GetCacheFileName(L"S", fileName);
         // Names of 8 to 20 characters; the file is written in one go, as
@@ -37,23 +35,14 @@ public:
             text += "[" + name + "]\r\nArtistUrl=www.catalogue.example/" + std::to_string(k) + "/albums\r\n";
             if (k == kSections / 2) exactName = platform::FromUtf8(name);
         }
-        std::filesystem::path file(platform::ToUtf8(fileName.str()));
-        FILE* out = std::fopen(file.c_str(), "wb");
-        if (out) {
-            std::fwrite(text.data(), 1, text.size(), out);
-            std::fclose(out);
-        }
-    }
-    ~CacheFixture() {
-        std::error_code ignored;
-        if (!m_root.empty()) std::filesystem::remove_all(m_root, ignored);
+        WriteBytes(platform::ToUtf8(fileName.str()), text);
     }
 
     std::unique_ptr<CArtistUrlCache> cache;
     CString exactName;
 
 private:
-    std::string m_root;
+    TempFolder m_root;
 };
 
 CacheFixture& Fixture() {

@@ -7,7 +7,6 @@
 // trace log open: each bad reference is reported, so this measures what a
 // crafted page costs in time and in log bytes (counter log_bytes).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <random>
@@ -15,6 +14,7 @@
 
 #include "log/TraceLog.h"
 #include "platform/CString.h"
+#include "tests/support/TempFolder.h"
 #include "text/HtmlEntities.h"
 
 namespace {
@@ -56,13 +56,8 @@ void BM_DecodeHtmlEntities(benchmark::State& state) {
 BENCHMARK(BM_DecodeHtmlEntities)->Unit(benchmark::kMillisecond);
 
 void BM_BadReferenceTitle(benchmark::State& state) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mivo-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        state.SkipWithError("no temporary folder");
-        return;
-    }
-    const std::filesystem::path folder(pattern);
-    TheTraceLog().Open(folder.wstring().c_str(), L"bench", TRACE_ERROR);
+    const TempFolder folder;
+    TheTraceLog().Open(folder.Wide().c_str(), L"bench", TRACE_ERROR);
     std::wstring title;
     while (title.size() < 8000) title += L"&#0;";
     for (auto _ : state) {
@@ -72,10 +67,8 @@ void BM_BadReferenceTitle(benchmark::State& state) {
     }
     TheTraceLog().Close();
     uintmax_t logBytes = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) logBytes += entry.file_size();
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) logBytes += entry.file_size();
     state.counters["log_bytes"] = static_cast<double>(logBytes) / static_cast<double>(state.iterations());
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
 }
 BENCHMARK(BM_BadReferenceTitle)->Unit(benchmark::kMillisecond)->Iterations(100);
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
 #include "text/MD5Checksum.h"
 
 namespace {
@@ -20,10 +21,11 @@ namespace fs = std::filesystem;
 
 constexpr size_t kFileSize = 256u * 1024 * 1024;
 
-// The benchmark file, created on first use and deleted at exit.
+// The benchmark file, created on first use and removed with its folder at exit.
 const fs::path& BenchFile() {
+    static const TempFolder folder;
     static const fs::path path = [] {
-        const fs::path file = fs::temp_directory_path() / ("mivo_bench_md5_" + std::to_string(std::random_device{}()));
+        const fs::path file = folder / "input";
         std::ofstream out(file, std::ios::binary);
         std::mt19937 random(42);
         std::vector<uint32_t> chunk(1 << 18);
@@ -31,7 +33,6 @@ const fs::path& BenchFile() {
             for (auto& word : chunk) word = random();
             out.write(reinterpret_cast<const char*>(chunk.data()), static_cast<std::streamsize>(chunk.size() * 4));
         }
-        std::atexit([] { fs::remove(BenchFile()); });
         return file;
     }();
     return path;

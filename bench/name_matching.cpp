@@ -6,9 +6,9 @@
 // 100,000-character name whose search page echoes a near copy of it, without
 // and with the artist cache (which then holds the near copy too).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "bench/MemoryMivo.h"
@@ -16,6 +16,7 @@
 #include "plugin/BasicTagsDllInterface.h"
 #include "plugin/Mivo.h"
 #include "search/NameMatcher.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -156,14 +157,9 @@ void LookupLongName(benchmark::State& state, bool withCache) {
     MemoryMivo mivo(SearchPage(Changed(name, {0.5})).str());
     mivo.Search();
     mivo.SetHost(&host);
-    std::string root;
+    std::optional<TempFolder> root;
     if (withCache) {
-        root = (std::filesystem::temp_directory_path() / "mivo-bench-XXXXXX").string();
-        if (!::mkdtemp(root.data())) {
-            state.SkipWithError("no temporary folder");
-            return;
-        }
-        const CString folder(platform::FromUtf8(root));
+        const CString folder(root.emplace().Wide());
         mivo.Set(L"LocalCacheFolder", &folder);
         // A first lookup stores the candidates, so the measured ones also
         // compare the name with the stored near copy.
@@ -173,10 +169,6 @@ void LookupLongName(benchmark::State& state, bool withCache) {
     for (auto _ : state) {
         CString url;
         benchmark::DoNotOptimize(mivo.FindArtistUrl(CString(name), url));
-    }
-    if (!root.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
     }
 }
 

@@ -13,6 +13,8 @@
 
 #include "catalogue/HtmlEscape.h"
 #include "tests/support/CatalogueProcess.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -284,17 +286,16 @@ TEST_F(CatalogueServerTest, UnknownAddressesAnswerNotFound) {
 }
 
 TEST(CatalogueProgramTest, RefusesBadDataAndOptions) {
-    char folder[] = "/tmp/mivo-catalogue-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    std::string broken = std::string(folder) + "/broken.json";
-    std::ofstream(broken) << "{\"site\": \"www.catalogue.example\", \"artists\": [{\"name\": 1}]}";
+    TempFolder folder;
+    const std::string broken = folder.Utf8() + "/broken.json";
+    WriteBytes(broken, "{\"site\": \"www.catalogue.example\", \"artists\": [{\"name\": 1}]}");
     struct Row {
         std::vector<std::string> args;
         int status;
     };
     const Row rows[] = {
         {{"--data", broken}, 1},
-        {{"--data", std::string(folder) + "/missing.json"}, 1},
+        {{"--data", folder.Utf8() + "/missing.json"}, 1},
         {{"--page-size", "0"}, 2},
         {{"--bogus"}, 2},
     };
@@ -305,8 +306,6 @@ TEST(CatalogueProgramTest, RefusesBadDataAndOptions) {
         ASSERT_TRUE(WIFEXITED(status)) << row.args[0];
         EXPECT_EQ(WEXITSTATUS(status), row.status) << row.args[0];
     }
-    std::remove(broken.c_str());
-    rmdir(folder);
 }
 
 TEST(CatalogueProgramTest, StopsCleanlyOnSigterm) {

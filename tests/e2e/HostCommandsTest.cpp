@@ -20,7 +20,7 @@
 
 #include "HostProcess.h"
 #include "tests/support/CatalogueProcess.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ protected:
         return host_e2e::Run(MIVO_HOST_PATH, WithProxy(std::move(args)), temp.path());
     }
 
-    testsupport::TempDir temp;
+    TempFolder temp;
     testsupport::CatalogueProcess catalogue;
     std::unique_ptr<RecordingProxy> proxy;
 };

@@ -13,7 +13,7 @@
 
 #include "HostProcess.h"
 #include "platform/CodePage.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ bool SplitTraceLine(const std::string& line, std::string& thread, std::string& m
 }
 
 TEST(HostConcurrentMerge, ProcessesMergingIntoOneParentLogAtOnceLoseNothing) {
-    testsupport::TempDir temp;
+    TempFolder temp;
     const fs::path logs = temp / "logs";
     const fs::path parent = temp / "host.log";
     const std::vector<std::string> env{"XDG_CONFIG_HOME=" + (temp / "config").string(),

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "HostProcess.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ target_compile_definitions(consumer PRIVATE MIVO_PLUGIN="${Mivo_PLUGIN}")
 )";
 
 TEST(HostInstall, PutsEverythingUnderThePrefixAndFindPackageWorks) {
-    testsupport::TempDir temp;
+    TempFolder temp;
     const fs::path prefix = temp / "prefix";
     const std::string cmake = MIVO_CMAKE_COMMAND;
     auto run = Shell("'" + cmake + "' --install '" MIVO_BINARY_DIR "' --prefix '" + prefix.string() + "'", temp.path());

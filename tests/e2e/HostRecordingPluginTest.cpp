@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "HostProcess.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ protected:
         return times;
     }
 
-    testsupport::TempDir temp;
+    TempFolder temp;
     fs::path journal = temp / "journal";
 };
 
@@ -241,7 +241,7 @@ TEST_F(HostWithRecordingPlugin, KeepsTheDelayBetweenTwoContactsOfOneHost) {
 }
 
 TEST(HostPluginLoading, AMissingOrWrongLibraryIsNamedWithTheLoadersReason) {
-    testsupport::TempDir temp;
+    TempFolder temp;
     struct Row {
         const char* name;
         std::string plugin;
@@ -262,7 +262,7 @@ TEST(HostPluginLoading, AMissingOrWrongLibraryIsNamedWithTheLoadersReason) {
 }
 
 TEST(HostPluginLoading, FindsThePluginBesideTheProgramWhereverItIsInstalled) {
-    testsupport::TempDir temp;
+    TempFolder temp;
     fs::create_directories(temp / "bin");
     fs::copy_file(MIVO_HOST_PATH, temp / "bin" / "mivo");
     const std::string program = (temp / "bin" / "mivo").string();

@@ -15,7 +15,7 @@
 
 #include "HostProcess.h"
 #include "tests/support/RawServer.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/Watchdog.h"
 
 namespace {
@@ -38,7 +38,7 @@ TEST(HostStopDuringDownload, CtrlCEndsAStalledDownloadAndMivoExits130) {
         {"a server that says nothing", Stall::Silence},
     };
     for (const Row& row : rows) {
-        testsupport::TempDir temp;
+        TempFolder temp;
         std::atomic<int> ticks{0};
         std::atomic<int> requests{0};
         testsupport::RawServer server([&](int fd, const std::string&) {

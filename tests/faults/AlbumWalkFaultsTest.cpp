@@ -14,7 +14,7 @@
 #include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/RecordingHost.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -80,13 +80,13 @@ TEST(AlbumWalkFaultsTest, PagesBeforeTheFailingOneKeepTheirAlbums) {
         });
         ASSERT_NE(server.Port(), 0);
 
-        testsupport::TempDir cacheRoot;
+        TempFolder cacheRoot;
         LogCapture log;
         CMivo mivo;
         RecordingHost host;
         host.proxy = platform::FromUtf8("127.0.0.1:" + std::to_string(server.Port()));
         mivo.SetHost(&host);
-        const CString root(cacheRoot.wide());
+        const CString root(cacheRoot.Wide());
         ASSERT_EQ(mivo.Set(L"LocalCacheFolder", &root), 1);
         CString sourceId;
         ASSERT_EQ(mivo.Property(L"SourceId", &sourceId), 1);

@@ -16,45 +16,28 @@
 #include "platform/System.h"
 #include "plugin/Mivo.h"
 #include "search/ArtistUrlCache.h"
-#include "tests/support/TempDir.h"
-#include "text/StdioFileEx.h"
+#include "tests/log/TraceFileLines.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
-using testsupport::ReadBytes;
-using testsupport::TempDir;
-using testsupport::WriteBytes;
 
 namespace {
+
+using tracefile::ReadLines;
+using tracefile::RunFiles;
 
 constexpr char kInTheWay[] = "a regular file that stands where a folder is needed";
 
 // Collects every line the trace log sends to the debugger output. The log
-// object is module-wide: each test starts and ends with it closed.
+// object is module-wide: each test starts with it closed, so that the test
+// opens it where it needs it, and ends with it closed.
 class DiskFaultsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TheTraceLog().Close();
         TheTraceLog().SetParentLogfilePath(L"");
-        platform::SetDebugOutputSink([this](const std::wstring& line) { lines.push_back(line); });
-    }
-    void TearDown() override {
-        platform::SetDebugOutputSink(nullptr);
-        TheTraceLog().Close();
-        TheTraceLog().SetParentLogfilePath(L"");
-    }
-
-    // The messages of the captured lines with label ("ERR", "DBG", ...).
-    std::vector<std::wstring> Messages(const std::wstring& label) const {
-        std::vector<std::wstring> found;
-        const std::wstring marker = L" " + label + L": ";
-        for (const std::wstring& line : lines) {
-            const size_t at = line.find(marker);
-            if (at == std::wstring::npos) continue;
-            std::wstring text = line.substr(at + marker.size());
-            if (text.size() >= 2 && text.compare(text.size() - 2, 2, L"\r\n") == 0) text.resize(text.size() - 2);
-            found.push_back(text);
-        }
-        return found;
     }
 
     static int SetProperty(CMivo& mivo, const wchar_t* name, const fs::path& value) {
@@ -62,23 +45,7 @@ protected:
         return mivo.Set(name, &text);
     }
 
-    static std::vector<fs::path> RunFiles(const fs::path& folder) {
-        std::vector<fs::path> files;
-        for (const auto& entry : fs::directory_iterator(folder))
-            if (entry.path().filename().string().rfind("mivo_", 0) == 0) files.push_back(entry.path());
-        return files;
-    }
-
-    static std::vector<std::wstring> ReadLines(const fs::path& file) {
-        std::vector<std::wstring> read;
-        CStdioFileEx in;
-        if (!in.Open(file.wstring().c_str(), CFile::modeRead | CFile::typeText)) return read;
-        CString line;
-        while (in.ReadString(line)) read.push_back(line.str());
-        return read;
-    }
-
-    std::vector<std::wstring> lines;
+    LogCapture log;
 };
 
 // ---------------------------------------------------------------------------
@@ -100,11 +67,11 @@ TEST_F(DiskFaultsTest, CacheFolderThatCannotBeCreatedFailsEveryReadAndWriteWithT
     };
     for (const CacheFolderCase& row : cases) {
         SCOPED_TRACE(row.name);
-        TempDir dir;
+        TempFolder dir;
         fs::create_directories((dir / row.fileInTheWay).parent_path());
         WriteBytes(dir / row.fileInTheWay, kInTheWay);
-        lines.clear();
-        TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_DEBUG);
+        log.Clear();
+        TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_DEBUG);
 
         CArtistUrlCache cache((dir / "root").wstring(), L"mivo", L"0123abcd");
         CString result(L"untouched");
@@ -113,7 +80,7 @@ TEST_F(DiskFaultsTest, CacheFolderThatCannotBeCreatedFailsEveryReadAndWriteWithT
         EXPECT_EQ(cache.WriteArtistUrl(L"Quorin", L"www.catalogue.example/quorin/albums"), 0);
         EXPECT_EQ(cache.ReadArtistUrl(L"Quorin", result, 1000.0f), 0);
 
-        const std::vector<std::wstring> errors = Messages(L"ERR");
+        const std::vector<std::wstring> errors = log.Texts(L"ERR");
         ASSERT_EQ(errors.size(), 3u) << "one Error line per read and per write";
         const std::wstring prefix = L"GetCacheFileName():Can not create directory: " +
                                     (dir / row.failingLevel).wstring() + L",  GetLastError():";
@@ -121,22 +88,22 @@ TEST_F(DiskFaultsTest, CacheFolderThatCannotBeCreatedFailsEveryReadAndWriteWithT
             ASSERT_EQ(error.substr(0, prefix.size()), prefix) << platform::ToUtf8(error);
             EXPECT_GT(std::stoi(error.substr(prefix.size())), 0) << "the system's error code follows";
         }
-        EXPECT_TRUE(Messages(L"DBG").empty()) << "a folder failure is not reported as a failed write";
+        EXPECT_TRUE(log.Texts(L"DBG").empty()) << "a folder failure is not reported as a failed write";
         EXPECT_EQ(ReadBytes(dir / row.fileInTheWay), kInTheWay) << "the file in the way is left alone";
         TheTraceLog().Close();
     }
 }
 
 TEST_F(DiskFaultsTest, LocalCacheFolderThroughARegularFileIsAcceptedAndKept) {
-    TempDir dir;
+    TempFolder dir;
     WriteBytes(dir / "file", kInTheWay);
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_DEBUG);
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_DEBUG);
     CMivo mivo;
     // The folder is only used at the first lookup, so setting it succeeds;
     // a second setting is refused as for any folder.
     EXPECT_EQ(SetProperty(mivo, L"LocalCacheFolder", dir / "file" / "cache"), 1);
     EXPECT_EQ(SetProperty(mivo, L"LocalCacheFolder", dir / "good"), 0);
-    const std::vector<std::wstring> debug = Messages(L"DBG");
+    const std::vector<std::wstring> debug = log.Texts(L"DBG");
     ASSERT_FALSE(debug.empty());
     EXPECT_EQ(debug.front(),
               L"CCommonDllInterface::Set Property LocalCacheFolder: " + (dir / "file" / "cache").wstring());
@@ -147,7 +114,7 @@ TEST_F(DiskFaultsTest, LocalCacheFolderThroughARegularFileIsAcceptedAndKept) {
 // The log folder.
 
 TEST_F(DiskFaultsTest, LogFolderThatCannotBeCreatedStillSendsEveryLineToTheDebuggerOutput) {
-    TempDir dir;
+    TempFolder dir;
     WriteBytes(dir / "file", kInTheWay);
     const fs::path folder = dir / "file" / "logs";
     CMivo mivo;
@@ -157,8 +124,8 @@ TEST_F(DiskFaultsTest, LogFolderThatCannotBeCreatedStillSendsEveryLineToTheDebug
     TheTraceLog().Write(TRACE_ERROR, L"first line");
     TheTraceLog().Write(TRACE_WARNING, L"second line");
 
-    EXPECT_EQ(Messages(L"ERR"), std::vector<std::wstring>{L"first line"});
-    EXPECT_EQ(Messages(L"WRN"), std::vector<std::wstring>{L"second line"});
+    EXPECT_EQ(log.Texts(L"ERR"), std::vector<std::wstring>{L"first line"});
+    EXPECT_EQ(log.Texts(L"WRN"), std::vector<std::wstring>{L"second line"});
     EXPECT_EQ(ReadBytes(dir / "file"), kInTheWay);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
         << "nothing is created beside the file in the way";
@@ -171,7 +138,7 @@ TEST_F(DiskFaultsTest, LogFolderThatCannotBeCreatedStillSendsEveryLineToTheDebug
 }
 
 TEST_F(DiskFaultsTest, LogFolderThatAppearsLaterGetsTheNextLine) {
-    TempDir dir;
+    TempFolder dir;
     WriteBytes(dir / "logs", kInTheWay);
     CMivo mivo;
     ASSERT_EQ(SetProperty(mivo, L"LogFolder", dir / "logs"), 1);
@@ -221,7 +188,7 @@ TEST_F(DiskFaultsTest, ParentLogThatCannotBeOpenedKeepsTheRunFileWhole) {
     };
     for (const ParentCase& row : cases) {
         SCOPED_TRACE(row.name);
-        TempDir dir;
+        TempFolder dir;
         row.prepare(dir.path());
         fs::create_directory(dir / "logs");
         CMivo mivo;

@@ -4,16 +4,17 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "http/HttpDownloaderBase.h"
 #include "platform/CodePage.h"
 #include "platform/HttpError.h"
 #include "platform/System.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/WithPrefix.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/TempFolder.h"
 
 using testsupport::WithPrefix;
 using testsupport::LoopbackServer;
@@ -499,8 +500,8 @@ TEST_F(HttpDownloaderBaseTest, OutputFileProgressAndCancel) {
         res.set_content(body, "application/octet-stream");
     });
     server.Start();
-    const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("mivo-http-out-" + std::to_string(platform::CurrentProcessId()));
+    TempFolder folder;
+    const std::filesystem::path file = folder / "out";
     {
         CountingProgress progress;
         CHttpDownloaderBase downloader("", file.wstring());
@@ -509,9 +510,7 @@ TEST_F(HttpDownloaderBaseTest, OutputFileProgressAndCancel) {
         EXPECT_EQ(downloader.m_strData.size(), body.size());
         ASSERT_FALSE(progress.calls.empty());
         EXPECT_EQ(progress.calls.back(), std::make_pair(uint32_t(body.size()), uint32_t(body.size())));
-        std::ifstream in(file, std::ios::binary);
-        const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(written, body);
+        EXPECT_EQ(ReadBytes(file), body);
     }
     {
         CountingProgress progress;
@@ -527,7 +526,6 @@ TEST_F(HttpDownloaderBaseTest, OutputFileProgressAndCancel) {
         CHttpDownloaderBase downloader("", (file / "no" / "such" / "folder").wstring());
         EXPECT_FALSE(downloader.Download(server.Address("/file")));
     }
-    std::filesystem::remove(file);
 }
 
 }  // namespace

@@ -13,12 +13,12 @@
 #include "log/TraceLog.h"
 #include "platform/CodePage.h"
 #include "platform/System.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TempFolder.h"
 #include "text/StdioFileEx.h"
 #include "tests/log/TraceFileLines.h"
 
 namespace fs = std::filesystem;
-using testsupport::TempDir;
 
 namespace {
 
@@ -48,21 +48,14 @@ const std::vector<EscapeRow>& EscapeRows() {
     return rows;
 }
 
-// Starts every test from a closed log that writes to the debugger-output sink too.
+// Starts every test from a closed log, which each test opens where it needs
+// it, and collects what the log sends to the debugger output.
 class TraceLineEscapeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TheTraceLog().Close();
         TheTraceLog().SetParentLogfilePath(L"");
-        platform::SetDebugOutputSink([this](const std::wstring& line) { m_debugLines.push_back(line); });
     }
-    void TearDown() override {
-        platform::SetDebugOutputSink(nullptr);
-        TheTraceLog().Close();
-        TheTraceLog().SetParentLogfilePath(L"");
-    }
-
-
 
     static fs::path CurrentRunFile() {
         CString name;
@@ -70,28 +63,29 @@ protected:
         return fs::path(name.str());
     }
 
-    std::vector<std::wstring> m_debugLines;
+    LogCapture m_log;
 };
 
 TEST_F(TraceLineEscapeTest, EveryTextIsOneLineInTheRunFileAndTheDebuggerOutput) {
-    TempDir dir;
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TempFolder dir;
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     for (const EscapeRow& row : EscapeRows()) TheTraceLog().Write(TRACE_ERROR, row.text.c_str());
     const fs::path runFile = CurrentRunFile();
     const std::vector<std::wstring> lines = ReadLines(runFile);
     ASSERT_EQ(lines.size(), EscapeRows().size()) << "a control character started a line of its own";
-    ASSERT_EQ(m_debugLines.size(), EscapeRows().size());
+    const std::vector<std::wstring> debugLines = m_log.Raw();
+    ASSERT_EQ(debugLines.size(), EscapeRows().size());
     for (size_t i = 0; i < lines.size(); ++i) {
         const EscapeRow& row = EscapeRows()[i];
         EXPECT_EQ(MessageOf(lines[i]), row.shown) << row.name;
-        EXPECT_EQ(m_debugLines[i], lines[i] + L"\r\n") << row.name << ": the debugger gets the same line";
+        EXPECT_EQ(debugLines[i], lines[i] + L"\r\n") << row.name << ": the debugger gets the same line";
     }
 }
 
 TEST_F(TraceLineEscapeTest, FormattedArgumentsAreEscapedAndTheParentLogGetsOneLineEach) {
-    TempDir dir;
+    TempFolder dir;
     const fs::path parent = dir / "host.log";
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
     TheTraceLog().WriteFormat(TRACE_ERROR, L"name %s, code %d!", L"Quorin\r\n00:00:00.000 1 ERR: forged", 42);
     TheTraceLog().WriteLastError(TRACE_ERROR, L"CreateFile", 2);

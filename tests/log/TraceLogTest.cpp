@@ -20,17 +20,18 @@
 #include "platform/CodePage.h"
 #include "platform/System.h"
 #include "text/StdioFileEx.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TempFolder.h"
 #include "tests/log/TraceFileLines.h"
 
 namespace fs = std::filesystem;
-using testsupport::ReadBytes;
-using testsupport::TempDir;
 
 namespace {
 
 using tracefile::MessageOf;
 using tracefile::ReadLines;
+using tracefile::RunFiles;
 
 // Every test starts from a closed log with the system clock; the log object
 // is module-wide, so state left by an earlier test in the same process is reset.
@@ -47,22 +48,12 @@ protected:
         TheTraceFileWriter().SetClock(nullptr);
         TheTraceLog().SetMergeWait(CTraceLog::kDefaultMergeWaitMilliseconds);
     }
-
-    static std::vector<fs::path> RunFiles(const fs::path& folder) {
-        std::vector<fs::path> files;
-        for (const auto& entry : fs::directory_iterator(folder))
-            if (entry.path().filename().string().rfind("mivo_", 0) == 0) files.push_back(entry.path());
-        std::sort(files.begin(), files.end());
-        return files;
-    }
-
-
 };
 
 TEST_F(TraceLogTest, NothingIsWrittenBeforeOpenAndNoFileBeforeTheFirstPassingLine) {
-    TempDir dir;
+    TempFolder dir;
     TheTraceLog().Write(TRACE_ERROR, L"dropped before open");
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     EXPECT_TRUE(RunFiles(dir.path()).empty());
     TheTraceLog().Write(TRACE_DEBUG, L"filtered");
     EXPECT_TRUE(RunFiles(dir.path()).empty()) << "a filtered line must not create the file";
@@ -76,8 +67,8 @@ TEST_F(TraceLogTest, NothingIsWrittenBeforeOpenAndNoFileBeforeTheFirstPassingLin
 }
 
 TEST_F(TraceLogTest, LevelFilterAndLabels) {
-    TempDir dir;
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TempFolder dir;
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().SetTraceLevel(L"Info");
     const struct { int level; bool passes; const wchar_t* label; } rows[] = {
         {-5, true, L""}, {0, true, L""}, {9, true, L""}, {10, true, L"ERR"}, {20, true, L"WRN"},
@@ -115,8 +106,8 @@ TEST_F(TraceLogTest, LevelNamesAndTheOffLevel) {
 }
 
 TEST_F(TraceLogTest, LevelZeroWritesNothingEvenAtLevelZero) {
-    TempDir dir;
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TempFolder dir;
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().SetLevel(0);
     TheTraceLog().Write(0, L"off");
     TheTraceLog().Write(-1, L"off");
@@ -124,8 +115,8 @@ TEST_F(TraceLogTest, LevelZeroWritesNothingEvenAtLevelZero) {
 }
 
 TEST_F(TraceLogTest, PercentSignsAndPlaceholdersPassThroughUnchanged) {
-    TempDir dir;
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TempFolder dir;
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     const std::wstring text = L"100% done %s %d %%n %ls";
     TheTraceLog().Write(TRACE_ERROR, text.c_str());
     LogPrintf(TRACE_ERROR, L"error=[%d] %s", 42, L"50%");
@@ -142,13 +133,13 @@ TEST_F(TraceLogTest, PercentSignsAndPlaceholdersPassThroughUnchanged) {
 }
 
 TEST_F(TraceLogTest, LineFormatAndFileName) {
-    TempDir dir;
+    TempFolder dir;
     TheTraceFileWriter().SetClock([] {
         platform::LocalTime t;
         t.year = 2011; t.month = 5; t.day = 31; t.hour = 11; t.minute = 58; t.second = 15; t.millisecond = 7;
         return t;
     });
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_WARNING);
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_WARNING);
     TheTraceLog().Write(TRACE_WARNING, L"hello");
     const auto files = RunFiles(dir.path());
     ASSERT_EQ(files.size(), 1u);
@@ -165,11 +156,11 @@ TEST_F(TraceLogTest, LineFormatAndFileName) {
 }
 
 TEST_F(TraceLogTest, ANewLocalDayStartsANewFile) {
-    TempDir dir;
+    TempFolder dir;
     platform::LocalTime now;
     now.year = 2024; now.month = 12; now.day = 31; now.hour = 23; now.minute = 59; now.second = 59;
     TheTraceFileWriter().SetClock([&now] { return now; });
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().Write(TRACE_ERROR, L"old year");
     now.hour = 0; now.minute = 0; now.second = 1;  // same day, earlier hour: same file
     TheTraceLog().Write(TRACE_ERROR, L"same day");
@@ -185,17 +176,17 @@ TEST_F(TraceLogTest, ANewLocalDayStartsANewFile) {
 }
 
 TEST_F(TraceLogTest, OpenRules) {
-    TempDir dir, other;
+    TempFolder dir, other;
     TheTraceLog().Open(L"", L"mivo", TRACE_ERROR);
     EXPECT_FALSE(TheTraceLog().IsOpen()) << "an empty folder leaves logging off";
     TheTraceLog().SetParentLogfilePath(L"/somewhere/parent.txt");
     TheTraceLog().SetTraceLevel(L"Debug");
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     EXPECT_EQ(TheTraceFileWriter().GetLevel(), TRACE_ERROR) << "opening resets the level";
     const std::wstring parent = TheTraceLog().GetParentLogfilePath().str();
-    EXPECT_EQ(parent.rfind(dir.wide() + L"/", 0), 0u) << "opening replaces the parent path by a default one";
+    EXPECT_EQ(parent.rfind(dir.Wide() + L"/", 0), 0u) << "opening replaces the parent path by a default one";
     EXPECT_EQ(parent.substr(parent.size() - 4), L".txt");
-    TheTraceLog().Open(other.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().Open(other.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().Write(TRACE_ERROR, L"x");
     EXPECT_TRUE(RunFiles(other.path()).empty()) << "a second open while open has no effect";
     EXPECT_EQ(RunFiles(dir.path()).size(), 1u);
@@ -205,10 +196,10 @@ TEST_F(TraceLogTest, OpenRules) {
 // Merge into the parent log.
 
 TEST_F(TraceLogTest, MergeIntoANewParentThenAppendASecondRun) {
-    TempDir dir;
+    TempFolder dir;
     const fs::path parent = dir / "host.log";
 
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
     TheTraceLog().Write(TRACE_ERROR, L"one");
     TheTraceLog().Write(TRACE_ERROR, L"two \u00e9\U0001F3B5");
@@ -230,7 +221,7 @@ TEST_F(TraceLogTest, MergeIntoANewParentThenAppendASecondRun) {
         t.second = (t.second + 1) % 60;  // a distinct file name within the same folder
         return t;
     });
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
     TheTraceLog().Write(TRACE_ERROR, L"three");
     const fs::path secondRun = RunFiles(dir.path()).at(0);
@@ -241,9 +232,9 @@ TEST_F(TraceLogTest, MergeIntoANewParentThenAppendASecondRun) {
 }
 
 TEST_F(TraceLogTest, MergeWithoutAnyLineCreatesNoParent) {
-    TempDir dir;
+    TempFolder dir;
     const fs::path parent = dir / "host.log";
-    TheTraceLog().Open(dir.wide().c_str(), L"fresh", TRACE_ERROR);
+    TheTraceLog().Open(dir.Wide().c_str(), L"fresh", TRACE_ERROR);
     TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
     // The writer still names the file of an earlier test in this process, if any;
     // it no longer exists, so nothing is copied either way.
@@ -252,8 +243,8 @@ TEST_F(TraceLogTest, MergeWithoutAnyLineCreatesNoParent) {
 }
 
 TEST_F(TraceLogTest, AFailedMergeKeepsTheRunFile) {
-    TempDir dir;
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TempFolder dir;
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     const fs::path unreachable = dir / "missing-folder" / "host.log";
     TheTraceLog().SetParentLogfilePath(unreachable.wstring().c_str());
     TheTraceLog().Write(TRACE_ERROR, L"keep me");
@@ -279,11 +270,11 @@ TEST_F(TraceLogTest, AFailedMergeKeepsTheRunFile) {
 }
 
 TEST_F(TraceLogTest, AMergeCutShortTakesItsBlockOutAgain) {
-    TempDir dir;
+    TempFolder dir;
     const fs::path parent = dir / "host.log";
     const std::string before = "\xFF\xFE" + platform::ToUtf16Le(L"host line\r\n");
     { std::ofstream(parent, std::ios::binary) << before; }
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
     for (int i = 0; i < 200; ++i) TheTraceLog().Write(TRACE_ERROR, L"a line of the run that needs room");
     const fs::path run = RunFiles(dir.path()).at(0);
@@ -317,8 +308,8 @@ TEST_F(TraceLogTest, AMergeCutShortTakesItsBlockOutAgain) {
 // Concurrency.
 
 TEST_F(TraceLogTest, ConcurrentWritersLeaveEveryLineIntactExactlyOnce) {
-    TempDir dir;
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    TempFolder dir;
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     constexpr int kThreads = 8, kLines = 2000;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
@@ -376,7 +367,7 @@ std::wstring FixClockAndNameStem() {
 const PlantedNameCase kPlantedNames[] = {
     {"a link to a file elsewhere",
      [](const fs::path& run, const fs::path& outside) {
-         testsupport::WriteBytes(outside / "victim", kVictim);
+         WriteBytes(outside / "victim", kVictim);
          fs::create_symlink(outside / "victim", run);
      },
      [](const fs::path& run, const fs::path& outside) {
@@ -393,14 +384,14 @@ const PlantedNameCase kPlantedNames[] = {
      [](const fs::path& run, const fs::path&) { ASSERT_EQ(::mkfifo(run.c_str(), 0666), 0); },
      [](const fs::path& run, const fs::path&) { EXPECT_TRUE(fs::is_fifo(run)); }},
     {"a run file of this process kept by a failed merge",
-     [](const fs::path& run, const fs::path&) { testsupport::WriteBytes(run, kVictim); },
+     [](const fs::path& run, const fs::path&) { WriteBytes(run, kVictim); },
      [](const fs::path& run, const fs::path&) { EXPECT_EQ(ReadBytes(run), kVictim) << "not truncated"; }},
 };
 
 TEST_F(TraceLogTest, ATakenRunFileNameGivesWayToTheNextOne) {
     for (const PlantedNameCase& row : kPlantedNames) {
         SCOPED_TRACE(row.name);
-        TempDir dir;
+        TempFolder dir;
         const fs::path logs = dir / "logs";
         const fs::path outside = dir / "outside";
         fs::create_directories(logs);
@@ -432,19 +423,20 @@ TEST_F(TraceLogTest, ATakenRunFileNameGivesWayToTheNextOne) {
 }
 
 TEST_F(TraceLogTest, NoFileWhenEveryNameIsTakenAndTheLinesStillReachTheDebuggerOutput) {
-    TempDir dir;
+    TempFolder dir;
     const std::wstring stem = FixClockAndNameStem();
     for (int clash = 0; clash < CTraceFileWriter::kMaxNameClashes; ++clash) {
         const std::wstring suffix = clash == 0 ? L"" : L"_" + std::to_wstring(clash);
         fs::create_symlink(dir / "nowhere", dir.path() / (stem + suffix + L".txt"));
     }
-    std::vector<std::wstring> debugger;
-    platform::SetDebugOutputSink([&debugger](const std::wstring& line) { debugger.push_back(line); });
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    LogCapture debugger;
+    TheTraceLog().Close();  // the capture's own log gives way to the one under test
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().Write(TRACE_ERROR, L"nowhere to go");
-    platform::SetDebugOutputSink(nullptr);
-    ASSERT_EQ(debugger.size(), 1u);
-    EXPECT_EQ(MessageOf(debugger[0]), L"nowhere to go\r\n");
+    const std::vector<std::wstring> lines = debugger.Raw();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MessageOf(lines[0]), L"nowhere to go");
+    EXPECT_EQ(lines[0].substr(lines[0].size() - 2), L"\r\n") << "the debugger gets the whole line";
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
     size_t entries = 0;
     for (const auto& entry : fs::directory_iterator(dir.path())) {
@@ -458,11 +450,11 @@ TEST_F(TraceLogTest, NoFileWhenEveryNameIsTakenAndTheLinesStillReachTheDebuggerO
 // The parent log's lock.
 
 TEST_F(TraceLogTest, AMergeThatCannotGetTheParentsLockKeepsTheRunFile) {
-    TempDir dir;
+    TempFolder dir;
     const fs::path parent = dir / "host.log";
     const std::string before = "\xFF\xFE" + platform::ToUtf16Le(L"host line\r\n");
-    testsupport::WriteBytes(parent, before);
-    TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+    WriteBytes(parent, before);
+    TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
     TheTraceLog().Write(TRACE_ERROR, L"wait for me");
     const fs::path run = RunFiles(dir.path()).at(0);
@@ -489,7 +481,7 @@ TEST_F(TraceLogTest, AMergeThatCannotGetTheParentsLockKeepsTheRunFile) {
 // each block lands whole, once, with its lines in order. The children write
 // their runs, then all start merging together when the test lets them go.
 TEST_F(TraceLogTest, ProcessesMergingAtTheSameMomentTakeTurns) {
-    TempDir dir;
+    TempFolder dir;
     const fs::path parent = dir / "host.log";
     constexpr int kProcesses = 4, kLines = 3000;
     int ready[2];
@@ -503,7 +495,7 @@ TEST_F(TraceLogTest, ProcessesMergingAtTheSameMomentTakeTurns) {
         if (child == 0) {
             close(ready[0]);
             close(go[1]);
-            TheTraceLog().Open(dir.wide().c_str(), L"mivo", TRACE_ERROR);
+            TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
             TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
             for (int i = 0; i < kLines; ++i)
                 TheTraceLog().Write(TRACE_ERROR, (L"process " + std::to_wstring(p) + L" line " + std::to_wstring(i)).c_str());

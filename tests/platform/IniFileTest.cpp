@@ -5,13 +5,12 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "platform/CodePage.h"
 #include "platform/IniText.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -19,17 +18,6 @@ namespace {
 using platform::ReadIniSectionNames;
 using platform::ReadIniValue;
 using platform::WriteIniValue;
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(platform::ToUtf8(path), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream(platform::ToUtf8(path), std::ios::binary) << bytes;
-}
 
 std::optional<std::wstring> Read(const std::wstring& path, const wchar_t* section, const wchar_t* key) {
     return ReadIniValue(path, section, key, 499);
@@ -39,6 +27,7 @@ class IniFileTest : public ::testing::Test {
 protected:
     TempFolder folder;
     std::wstring file = folder.Wide("A.ini");
+    std::filesystem::path filePath = folder / "A.ini";
 };
 
 TEST_F(IniFileTest, WrittenValuesReadBack) {
@@ -49,7 +38,7 @@ TEST_F(IniFileTest, WrittenValuesReadBack) {
     EXPECT_EQ(Read(file, L"Ploms", L"ArtistUrl"), L"www.catalogue.example/ploms/albums");
     EXPECT_EQ(Read(file, L"Velnor", L"ArtistUrl"), std::nullopt) << "missing section";
     EXPECT_EQ(Read(file, L"Quorin", L"Other"), std::nullopt) << "missing key";
-    EXPECT_EQ(ReadBytes(file),
+    EXPECT_EQ(ReadBytes(filePath),
               "[Quorin]\r\nArtistUrl=www.catalogue.example/quorin/albums\r\n"
               "[Ploms]\r\nArtistUrl=www.catalogue.example/ploms/albums\r\n");
 }
@@ -59,7 +48,7 @@ TEST_F(IniFileTest, WriteReplacesTheValueInPlace) {
     ASSERT_TRUE(WriteIniValue(file, L"B", L"k", L"2"));
     ASSERT_TRUE(WriteIniValue(file, L"a", L"K", L"3"));  // names match regardless of case
     ASSERT_TRUE(WriteIniValue(file, L"A", L"j", L"4"));  // a new key joins its section
-    EXPECT_EQ(ReadBytes(file), "[A]\r\nK=3\r\nj=4\r\n[B]\r\nk=2\r\n");
+    EXPECT_EQ(ReadBytes(filePath), "[A]\r\nK=3\r\nj=4\r\n[B]\r\nk=2\r\n");
     EXPECT_EQ(ReadIniSectionNames(file), (std::vector<std::wstring>{L"A", L"B"}));
 }
 
@@ -71,7 +60,7 @@ TEST_F(IniFileTest, NamesMatchRegardlessOfCaseBeyondAscii) {
     ASSERT_TRUE(WriteIniValue(file, L"БЬОРК", L"k", L"1"));
     EXPECT_EQ(Read(file, L"бьорк", L"K"), L"1");
     EXPECT_EQ(ReadIniSectionNames(file), (std::vector<std::wstring>{L"Björk", L"Αθηνα", L"БЬОРК"}));
-    EXPECT_NE(ReadBytes(file).find("[Bj\xC3\xB6rk]"), std::string::npos) << "stored as UTF-8";
+    EXPECT_NE(ReadBytes(filePath).find("[Bj\xC3\xB6rk]"), std::string::npos) << "stored as UTF-8";
 }
 
 TEST_F(IniFileTest, SectionNamesHoldingBracketsRoundTrip) {
@@ -85,7 +74,7 @@ TEST_F(IniFileTest, SectionNamesHoldingBracketsRoundTrip) {
 }
 
 TEST_F(IniFileTest, ReadsHandWrittenFiles) {
-    WriteBytes(file,
+    WriteBytes(filePath,
                "\xEF\xBB\xBF"           // byte-order mark
                "orphan=ignored\n"       // a key before any section
                "; a comment\n"
@@ -105,15 +94,15 @@ TEST_F(IniFileTest, ReadsHandWrittenFiles) {
 
     ASSERT_TRUE(WriteIniValue(file, L"Quorin", L"Other", L"v"));
     EXPECT_EQ(Read(file, L"Quorin", L"Other"), L"v");
-    EXPECT_NE(ReadBytes(file).find("no equals sign here\nOther=v\n\n[Ploms]"), std::string::npos)
-        << "a new key goes after the section's last line, in the file's line ending:\n" << ReadBytes(file);
+    EXPECT_NE(ReadBytes(filePath).find("no equals sign here\nOther=v\n\n[Ploms]"), std::string::npos)
+        << "a new key goes after the section's last line, in the file's line ending:\n" << ReadBytes(filePath);
 }
 
 TEST_F(IniFileTest, AddsLineBreakWhereTheFileLacksOne) {
-    WriteBytes(file, "[A]\nk=1");
+    WriteBytes(filePath, "[A]\nk=1");
     ASSERT_TRUE(WriteIniValue(file, L"A", L"j", L"2"));
     ASSERT_TRUE(WriteIniValue(file, L"B", L"k", L"3"));
-    EXPECT_EQ(ReadBytes(file), "[A]\nk=1\nj=2\n[B]\nk=3\n");
+    EXPECT_EQ(ReadBytes(filePath), "[A]\nk=1\nj=2\n[B]\nk=3\n");
 }
 
 TEST_F(IniFileTest, ValuesAreCutToTheRequestedLength) {
@@ -125,7 +114,7 @@ TEST_F(IniFileTest, ValuesAreCutToTheRequestedLength) {
 
 TEST_F(IniFileTest, RefusesEntriesThatWouldChangeTheFilesStructure) {
     ASSERT_TRUE(WriteIniValue(file, L"A", L"ArtistUrl", L"good"));
-    const std::string before = ReadBytes(file);
+    const std::string before = ReadBytes(filePath);
     struct Case {
         const char* what;
         std::wstring section, key, value;
@@ -146,13 +135,13 @@ TEST_F(IniFileTest, RefusesEntriesThatWouldChangeTheFilesStructure) {
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(WriteIniValue(file, c.section, c.key, c.value)) << c.what;
-        EXPECT_EQ(ReadBytes(file), before) << c.what;
+        EXPECT_EQ(ReadBytes(filePath), before) << c.what;
     }
 }
 
 TEST_F(IniFileTest, FailedWritesLeaveNothingBehind) {
     EXPECT_FALSE(WriteIniValue(folder.Wide("missing/A.ini"), L"A", L"k", L"v")) << "missing folder";
-    std::filesystem::create_directory(folder.path() + "/dir.ini");
+    std::filesystem::create_directory(folder / "dir.ini");
     EXPECT_FALSE(WriteIniValue(folder.Wide("dir.ini"), L"A", L"k", L"v")) << "a folder where the file should be";
 
     ASSERT_TRUE(WriteIniValue(file, L"A", L"k", L"v"));

@@ -1,6 +1,6 @@
 // A minimal test host: loads the real plug-in library with dlopen, finds its
-// export with dlsym, and offers the helpers the host tests share (temporary
-// folders, UTF-16LE trace files, running a system tool). It compiles against
+// export with dlsym, and offers the helpers the host tests share (UTF-16LE
+// trace files, running a system tool). It compiles against
 // the host-facing headers only and links nothing of the plug-in, as a real
 // host does. Used by one test thread at a time.
 #pragma once
@@ -9,13 +9,11 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "plugin/BasicTagsDllInterface.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/RecordingHost.h"
 
 namespace plugin_host {
@@ -48,28 +46,6 @@ private:
     void* handle_ = nullptr;
     GetDllInterfaceFunction entry_ = nullptr;
 };
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::random_device seed;
-        path_ = fs::temp_directory_path() / ("mivo_host_" + std::to_string(seed()) + std::to_string(seed()));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-inline std::string ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The text of a UTF-16LE file (byte-order mark kept, as U+FEFF).
 inline std::wstring ReadUtf16File(const fs::path& file) {

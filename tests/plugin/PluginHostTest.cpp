@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "PluginHost.h"
+#include "tests/support/TempFolder.h"
 #include "plugin/CommonDllInterface.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include <new>
 
 #include "PluginHost.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ TEST(PluginUnload, SourceIdHashesTheModuleLoadedByARelativePathAfterTheFolderCha
     // The host moves on; a file of the same name in the new folder must not be hashed instead.
     fs::create_directories(folder.path() / "elsewhere");
     fs::current_path(folder.path() / "elsewhere");
-    { std::ofstream(folder.path() / "elsewhere" / "libmivo-relative.so") << "not the module"; }
+    WriteBytes(folder / "elsewhere" / "libmivo-relative.so", "not the module");
     ASSERT_TRUE(plugin.IsLoaded()) << dlerror();
     CBasicTagsDllInterface* object = plugin.Create();
     CString id;

@@ -14,6 +14,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempFolder.h"
 
@@ -24,20 +25,13 @@ const CString kSourceId(L"0123456789abcdef0123456789abcdef");
 
 std::string Show(const CString& text) { return platform::ToUtf8(text.str()); }
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 class ArtistUrlCacheTest : public ::testing::Test {
 protected:
     TempFolder root;
-    CArtistUrlCache cache{platform::FromUtf8(root.path()), kSourceName, kSourceId};
+    CArtistUrlCache cache{platform::FromUtf8(root.Utf8()), kSourceName, kSourceId};
     LogCapture log;
 
-    std::string CacheFolder() const { return root.path() + "/mivo/" + Show(kSourceId) + "/"; }
+    std::string CacheFolder() const { return root.Utf8() + "/mivo/" + Show(kSourceId) + "/"; }
 
     std::string Lookup(const CString& name, float maxDifference = 1.0f) {
         CString result;
@@ -69,7 +63,7 @@ TEST(GetLeadingCharTest, ChoosesTheFileCharacter) {
 }
 
 TEST_F(ArtistUrlCacheTest, FolderLayoutUnderTheRoot) {
-    for (const std::string& rootText : {root.path(), root.path() + "/"}) {
+    for (const std::string& rootText : {root.Utf8(), root.Utf8() + "/"}) {
         CArtistUrlCache other(platform::FromUtf8(rootText), kSourceName, kSourceId);
         CString fileName;
         ASSERT_TRUE(other.GetCacheFileName(L"quorin", fileName)) << rootText;
@@ -130,7 +124,7 @@ TEST_F(ArtistUrlCacheTest, ValuesComeBackCutTo499Characters) {
 }
 
 TEST_F(ArtistUrlCacheTest, MissingRootFailsWithTheErrorLineEachTime) {
-    const std::string missing = root.path() + "/missing";
+    const std::string missing = root.Utf8() + "/missing";
     CArtistUrlCache broken(platform::FromUtf8(missing), kSourceName, kSourceId);
     CString result;
     EXPECT_EQ(broken.ReadArtistUrl(L"Quorin", result, 1000.0f), 0);
@@ -204,11 +198,11 @@ TEST_F(ArtistUrlCacheTest, CacheFilesThatAreNotPlainWritableFilesAreLeftAlone) {
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
         TempFolder folder;
-        CArtistUrlCache shared(platform::FromUtf8(folder.path()), kSourceName, kSourceId);
-        const std::string outside = folder.path() + "/outside";
+        CArtistUrlCache shared(platform::FromUtf8(folder.Utf8()), kSourceName, kSourceId);
+        const std::string outside = folder.Utf8() + "/outside";
         std::filesystem::create_directories(outside);
         ASSERT_EQ(shared.WriteArtistUrl(L"Zed", L"www.x/zed"), 1) << "makes the cache folders";
-        const std::string file = folder.path() + "/mivo/" + Show(kSourceId) + "/Q.ARTISTCACHE";
+        const std::string file = folder.Utf8() + "/mivo/" + Show(kSourceId) + "/Q.ARTISTCACHE";
         row.plant(file, outside);
         const auto planted = std::filesystem::symlink_status(file).type();
 
@@ -226,7 +220,7 @@ TEST_F(ArtistUrlCacheTest, CacheFilesThatAreNotPlainWritableFilesAreLeftAlone) {
             EXPECT_EQ(ReadBytes(outside + "/victim"), row.victim);
         }
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder.path() + "/mivo/" + Show(kSourceId)))
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Utf8() + "/mivo/" + Show(kSourceId)))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         EXPECT_EQ(names, (std::vector<std::string>{"Q.ARTISTCACHE", "Z.ARTISTCACHE"})) << "no temporary file stays";
@@ -278,7 +272,7 @@ TEST_F(ArtistUrlCacheTest, SectionNamesInFileOrderBeyondAnyBuffer) {
 
 TEST_F(ArtistUrlCacheTest, AnotherModuleChecksumStartsEmpty) {
     ASSERT_EQ(cache.WriteArtistUrl(L"Quorin", L"www.x/quorin"), 1);
-    CArtistUrlCache other(platform::FromUtf8(root.path()), kSourceName, L"ffffffffffffffffffffffffffffffff");
+    CArtistUrlCache other(platform::FromUtf8(root.Utf8()), kSourceName, L"ffffffffffffffffffffffffffffffff");
     CString result;
     EXPECT_EQ(other.ReadArtistUrl(L"Quorin", result, 1000.0f), 0);
 }
@@ -320,7 +314,7 @@ TEST_F(ArtistUrlCacheTest, FourProcessesWritingOneFileLoseNothing) {
         if (pid == 0) {
             // The child writes through its own cache object and leaves without
             // running the parent's destructors.
-            CArtistUrlCache writer(platform::FromUtf8(root.path()), kSourceName, kSourceId);
+            CArtistUrlCache writer(platform::FromUtf8(root.Utf8()), kSourceName, kSourceId);
             int failures = 0;
             for (int k = 0; k < kEach; ++k)
                 if (writer.WriteArtistUrl(nameOf(p, k), L"www.catalogue.example/" + nameOf(p, k) + L"/albums") != 1)
@@ -352,7 +346,7 @@ TEST_F(ArtistUrlCacheTest, FourProcessesWritingOneFileLoseNothing) {
 
     const std::string final = ReadBytes(file);
     EXPECT_EQ(CountWholeSections(final), kProcesses * kEach) << snapshots << " snapshots";
-    CArtistUrlCache reader(platform::FromUtf8(root.path()), kSourceName, kSourceId);
+    CArtistUrlCache reader(platform::FromUtf8(root.Utf8()), kSourceName, kSourceId);
     for (int p = 0; p < kProcesses; ++p)
         for (int k = 0; k < kEach; ++k) {
             CString result;

@@ -1,20 +1,57 @@
-// TempDir with the path as UTF-8 text and wide names inside it, for tests
-// that build paths as strings. For tests only.
+// A temporary folder for one test, removed with everything in it at scope
+// exit, and its path in the forms tests build paths from: a filesystem path,
+// UTF-8 text and wide text.
 #pragma once
 
+#include <stdlib.h>
+
+#include <cerrno>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "platform/CodePage.h"
-#include "tests/support/TempDir.h"
 
 class TempFolder {
 public:
-    // The folder's path, without a trailing separator.
-    const std::string& path() const { return m_path; }
-    // path + "/" + name, as wide text.
-    std::wstring Wide(const std::string& name) const { return platform::FromUtf8(m_path + "/" + name); }
+    // Creates an empty folder of its own below the system's temporary folder;
+    // throws when it cannot, so no test writes into a folder it does not own.
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "mivo-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::system_error(errno, std::generic_category(), "cannot create a folder from " + pattern);
+        m_utf8 = pattern;
+        m_path = pattern;
+    }
+    // Removes the folder and everything in it, folders made read-only included;
+    // links are removed, never followed.
+    ~TempFolder() {
+        namespace fs = std::filesystem;
+        std::error_code ignored;
+        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
+        std::error_code walk;
+        for (fs::recursive_directory_iterator it(m_path, walk), end; !walk && it != end; it.increment(walk)) {
+            // Writable and searchable before the walk goes in, so that it can be emptied.
+            if (it->symlink_status(ignored).type() == fs::file_type::directory)
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        }
+        fs::remove_all(m_path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder's path.
+    const std::filesystem::path& path() const { return m_path; }
+    // The path of name inside the folder.
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+    // The folder's path as UTF-8 text, without a trailing separator.
+    const std::string& Utf8() const { return m_utf8; }
+    // The folder's path as wide text, without a trailing separator.
+    std::wstring Wide() const { return platform::FromUtf8(m_utf8); }
+    // The folder's path + "/" + name as wide text (name "" gives the folder with a trailing separator).
+    std::wstring Wide(const std::string& name) const { return platform::FromUtf8(m_utf8 + "/" + name); }
 
 private:
-    testsupport::TempDir m_dir;
-    std::string m_path = m_dir.path().string();
+    std::string m_utf8;
+    std::filesystem::path m_path;
 };

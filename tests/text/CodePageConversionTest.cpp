@@ -11,10 +11,9 @@
 
 #include "platform/CodePage.h"
 #include "tests/text/AllocationHooks.h"
-#include "tests/text/LogCapture.h"
+#include "tests/support/LogCapture.h"
 #include "text/CodePageConversion.h"
 
-using testsupport::LogCapture;
 
 namespace {
 

@@ -17,10 +17,10 @@
 
 #include "platform/CodePage.h"
 #include "platform/Unicode.h"
-#include "tests/text/LogCapture.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/LogCapture.h"
 #include "text/HtmlEntities.h"
 
-using testsupport::LogCapture;
 
 namespace {
 
@@ -85,13 +85,6 @@ std::wstring Decoded(std::wstring text) {
     CString value(text);
     DecodeHtmlEntities(value);
     return value.str();
-}
-
-std::vector<std::wstring> ErrorMessages(const LogCapture& log) {
-    std::vector<std::wstring> messages;
-    for (const auto& line : log.Lines())
-        if (line.label == L"ERR") messages.push_back(line.message);
-    return messages;
 }
 
 // A message as a trace line shows it: control characters but tab escaped.
@@ -213,21 +206,21 @@ TEST(DecodeHtmlEntitiesTest, OutOfRangeReferencesStayAndAreReportedOnce) {
     EXPECT_EQ(Decoded(input), L"a&#0;b&#65536;cA");
     const std::vector<std::wstring> expected = {BadCodeMessage(L"&#0;", 0, input),
                                                 BadCodeMessage(L"&#65536;", 65536, input)};
-    EXPECT_EQ(ErrorMessages(log), expected);
+    EXPECT_EQ(log.Texts(L"ERR"), expected);
     EXPECT_EQ(log.Lines().size(), 2u);
 }
 
 TEST(DecodeHtmlEntitiesTest, EachOccurrenceOfABadReferenceIsReported) {
     LogCapture log;
     EXPECT_EQ(Decoded(L"&#0;&#00;&#0;"), L"&#0;&#00;&#0;");
-    EXPECT_EQ(ErrorMessages(log).size(), 3u);
+    EXPECT_EQ(log.Texts(L"ERR").size(), 3u);
 }
 
 TEST(DecodeHtmlEntitiesTest, TooManyDigitsGiveTheLargestValue) {
     LogCapture log;
     EXPECT_EQ(Decoded(L"&#99999999999999999999;"), L"&#99999999999999999999;");
-    ASSERT_EQ(ErrorMessages(log).size(), 1u);
-    EXPECT_EQ(ErrorMessages(log)[0], BadCodeMessage(L"&#99999999999999999999;", INT_MAX, L"&#99999999999999999999;"));
+    ASSERT_EQ(log.Texts(L"ERR").size(), 1u);
+    EXPECT_EQ(log.Texts(L"ERR")[0], BadCodeMessage(L"&#99999999999999999999;", INT_MAX, L"&#99999999999999999999;"));
 }
 
 TEST(DecodeHtmlEntitiesTest, SurrogatePairsOfReferencesGiveOneCharacter) {
@@ -264,7 +257,7 @@ TEST(DecodeHtmlEntitiesTest, ReportQuotesADecodedPairAsOneCharacter) {
     LogCapture log;
     EXPECT_EQ(Decoded(L"&#55357;&#56832;&#0;&#55357;&#56832;"), L"\U0001F600&#0;\U0001F600");
     const std::vector<std::wstring> expected = {BadCodeMessage(L"&#0;", 0, L"\U0001F600&#0;\U0001F600")};
-    EXPECT_EQ(ErrorMessages(log), expected);
+    EXPECT_EQ(log.Texts(L"ERR"), expected);
 }
 
 TEST(DecodeHtmlEntitiesTest, OnlyTheFirstTenBadReferencesOfATextAreQuoted) {
@@ -287,14 +280,14 @@ TEST(DecodeHtmlEntitiesTest, OnlyTheFirstTenBadReferencesOfATextAreQuoted) {
         for (size_t i = 0; i < row.quoted; ++i)
             expected.push_back(i % 2 == 0 ? BadCodeMessage(L"&#0;", 0, input) : BadCodeMessage(L"&#65536;", 65536, input));
         if (row.more != 0) expected.push_back(MoreBadCodesMessage(row.more));
-        EXPECT_EQ(ErrorMessages(log), expected) << row.name;
+        EXPECT_EQ(log.Texts(L"ERR"), expected) << row.name;
     }
     // Every text has ten of its own.
     log.Clear();
     const std::wstring eleven = L"&#0;&#0;&#0;&#0;&#0;&#0;&#0;&#0;&#0;&#0;&#0;";
     Decoded(eleven);
     Decoded(eleven);
-    EXPECT_EQ(ErrorMessages(log).size(), 22u);
+    EXPECT_EQ(log.Texts(L"ERR").size(), 22u);
 }
 
 TEST(DecodeHtmlEntitiesTest, AFloodOfBadReferencesAddsElevenLinesToTheLogFile) {
@@ -302,14 +295,14 @@ TEST(DecodeHtmlEntitiesTest, AFloodOfBadReferencesAddsElevenLinesToTheLogFile) {
     TheTraceLog().Write(TRACE_ERROR, L"before");
     CString fileName;
     TheTraceLog().GetCurrentFileName(fileName);
-    const std::string before = testsupport::ReadBytes(platform::ToUtf8(fileName.str()));
+    const std::string before = ReadBytes(platform::ToUtf8(fileName.str()));
     ASSERT_FALSE(before.empty());
 
     std::wstring title;  // 2,000 references: 8 KB of title
     while (title.size() < 8000) title += L"&#0;";
     EXPECT_EQ(Decoded(title), title);
 
-    const std::string after = testsupport::ReadBytes(platform::ToUtf8(fileName.str()));
+    const std::string after = ReadBytes(platform::ToUtf8(fileName.str()));
     ASSERT_GT(after.size(), before.size());
     size_t lines = 0;
     for (size_t at = before.size(); at + 4 <= after.size(); at += 2)
@@ -323,7 +316,7 @@ TEST(DecodeHtmlEntitiesTest, ReportQuotesTheTextWithEveryCopyOfADecodedReference
     LogCapture log;
     EXPECT_EQ(Decoded(L"&#65;&#0;&#65;&#66;"), L"A&#0;AB");
     const std::vector<std::wstring> expected = {BadCodeMessage(L"&#0;", 0, L"A&#0;A&#66;")};
-    EXPECT_EQ(ErrorMessages(log), expected);
+    EXPECT_EQ(log.Texts(L"ERR"), expected);
 }
 
 TEST(DecodeHtmlEntitiesTest, EmptyTextIsReportedByTheSearch) {
@@ -344,7 +337,7 @@ TEST(DecodeHtmlEntitiesTest, LongChainsDecodeToTheEnd) {
     std::wstring digits = L"&#" + std::wstring(100000, L'7') + std::wstring(1000, L';');
     LogCapture log;
     EXPECT_EQ(Decoded(digits), digits);
-    EXPECT_EQ(ErrorMessages(log).size(), 1u);
+    EXPECT_EQ(log.Texts(L"ERR").size(), 1u);
 }
 
 // The decoder as written out plainly: every table entry replaced over the
@@ -419,7 +412,7 @@ TEST(DecodeHtmlEntitiesTest, AgreesWithThePlainDecoderOnGeneratedTexts) {
         log.Clear();
         const std::wstring decoded = Decoded(input);
         ASSERT_EQ(decoded, plain.text) << "input " << platform::ToUtf8(input);
-        ASSERT_EQ(ErrorMessages(log), plain.messages) << "input " << platform::ToUtf8(input);
+        ASSERT_EQ(log.Texts(L"ERR"), plain.messages) << "input " << platform::ToUtf8(input);
         ASSERT_LE(decoded.size(), input.size());
     }
 }

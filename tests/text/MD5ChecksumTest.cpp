@@ -8,12 +8,13 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "platform/File.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -36,25 +37,6 @@ std::string SystemMd5(const fs::path& file) {
     const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
     pclose(pipe);
     return read ? std::string(line).substr(0, 32) : "md5sum printed nothing";
-}
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::random_device seed;
-        path_ = fs::temp_directory_path() / ("mivo_md5_" + std::to_string(seed()));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-fs::path WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
 }
 
 std::string PatternBytes(size_t size, uint32_t seed) {
@@ -94,7 +76,8 @@ TEST(MD5Checksum, InputSplitAnywhereGivesTheSameDigest) {
 TEST(MD5Checksum, FilesMatchTheSystemTool) {
     TempFolder folder;
     for (size_t size : {0u, 1u, 55u, 56u, 63u, 64u, 1023u, 1024u, 1025u, 65536u, 65537u, 3u * 1024 * 1024 + 17}) {
-        const fs::path file = WriteFile(folder.path() / ("f" + std::to_string(size)), PatternBytes(size, size));
+        const fs::path file = folder / ("f" + std::to_string(size));
+        WriteBytes(file, PatternBytes(size, size));
         const CString hash = CMD5Checksum::ComputeFileHash(file.wstring().c_str());
         EXPECT_EQ(hash.GetLength(), 32) << size << " bytes";
         EXPECT_EQ(Narrow(hash), SystemMd5(file)) << size << " bytes";
@@ -104,7 +87,8 @@ TEST(MD5Checksum, FilesMatchTheSystemTool) {
 TEST(MD5Checksum, ComputeHashReadsFromTheCurrentPosition) {
     TempFolder folder;
     const std::string bytes = PatternBytes(5000, 3);
-    const fs::path file = WriteFile(folder.path() / "tail", bytes);
+    const fs::path file = folder / "tail";
+    WriteBytes(file, bytes);
     CFile open(file.wstring().c_str(), CFile::modeRead | CFile::typeBinary);
     open.Seek(1000, CFile::begin);
     EXPECT_EQ(Narrow(CMD5Checksum::ComputeHash(open)), HashBytes(bytes.substr(1000)));

@@ -8,10 +8,9 @@
 
 #include "platform/CodePage.h"
 #include "tests/text/AllocationHooks.h"
-#include "tests/text/LogCapture.h"
+#include "tests/support/LogCapture.h"
 #include "text/RegexMatcher.h"
 
-using testsupport::LogCapture;
 
 namespace {
 
@@ -226,7 +225,7 @@ TEST(RegexMatcherTest, InvalidPatternsAreLoggedWithTheLibraryText) {
         EXPECT_EQ(log.Lines()[0].label, L"ERR");
         const std::wstring prefix =
             L"Invalid Regex: " + std::wstring(pattern) + L"\\n\t=> caught bad_expression exception: what=";
-        const std::wstring& message = log.Lines()[0].message;
+        const std::wstring message = log.Lines()[0].message;
         EXPECT_EQ(message.substr(0, prefix.size()), prefix);
         EXPECT_GT(message.size(), prefix.size()) << "the library's text follows";
     }
@@ -284,7 +283,7 @@ TEST(RegexMatcherTest, ComplexityLimitQuotesTheFirstFiftyCharacters) {
         // The excerpt comes from the start of the subject, not from the search position.
         const std::wstring prefix =
             L"String too complex for regexp matching: " + row.excerpt + L"...\\n\t=> caught runtime_error: what=";
-        const std::wstring& message = log.Lines()[0].message;
+        const std::wstring message = log.Lines()[0].message;
         EXPECT_EQ(message.substr(0, prefix.size()), prefix) << row.name;
         EXPECT_GT(message.size(), prefix.size()) << row.name;
     }

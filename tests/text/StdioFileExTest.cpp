@@ -8,12 +8,10 @@
 
 #include "platform/CodePage.h"
 #include "text/StdioFileEx.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/TempFolder.h"
 #include "tests/text/AllocationHooks.h"
 
-using testsupport::ReadBytes;
-using testsupport::TempDir;
-using testsupport::WriteBytes;
 
 namespace {
 
@@ -31,7 +29,7 @@ std::vector<std::wstring> ReadAll(const std::filesystem::path& file, bool* unico
 std::string Utf16(const std::wstring& text) { return platform::ToUtf16Le(text); }
 
 TEST(StdioFileExTest, ReadingSplitsLinesAndDetectsTheMark) {
-    TempDir dir;
+    TempFolder dir;
     const struct {
         const char* name;
         std::string bytes;
@@ -65,7 +63,7 @@ TEST(StdioFileExTest, ReadingSplitsLinesAndDetectsTheMark) {
 }
 
 TEST(StdioFileExTest, LinesLongerThanTheBufferComeBackWhole) {
-    TempDir dir;
+    TempFolder dir;
     const std::wstring longLine(4095 * 3 + 17, L'\u00e9');
     const std::wstring edge(4095, L'q');
     const auto unicodeFile = dir / "long16.txt";
@@ -80,7 +78,7 @@ TEST(StdioFileExTest, LinesLongerThanTheBufferComeBackWhole) {
 }
 
 TEST(StdioFileExTest, WritingUtf16PutsTheMarkOnlyAtPositionZero) {
-    TempDir dir;
+    TempFolder dir;
     const auto file = dir / "out.txt";
     {
         CStdioFileEx out;
@@ -102,7 +100,7 @@ TEST(StdioFileExTest, WritingUtf16PutsTheMarkOnlyAtPositionZero) {
 }
 
 TEST(StdioFileExTest, SeekingBackToTheStartSkipsTheMarkAgain) {
-    TempDir dir;
+    TempFolder dir;
     const auto file = dir / "seek.txt";
     WriteBytes(file, "\xFF\xFE" + Utf16(L"alpha\nbeta\n"));
     CStdioFileEx in;
@@ -117,7 +115,7 @@ TEST(StdioFileExTest, SeekingBackToTheStartSkipsTheMarkAgain) {
 }
 
 TEST(StdioFileExTest, EightBitWritingReplacesWhatTheCodePageLacks) {
-    TempDir dir;
+    TempFolder dir;
     const auto file = dir / "ansi.txt";
     platform::SetThreadAnsiCodePage(1252);
     {
@@ -186,7 +184,7 @@ TEST(StdioFileExTest, ReadsWritesAndSeeksShareOnePosition) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        TempDir dir;
+        TempFolder dir;
         const auto file = dir / "pos.txt";
         if ((row.flags & CFile::modeCreate) == 0) WriteBytes(file, row.before);
         {
@@ -212,7 +210,7 @@ TEST(StdioFileExTest, ReadsWritesAndSeeksShareOnePosition) {
 }
 
 TEST(StdioFileExTest, LongLinesGiveTheirMemoryBack) {
-    TempDir dir;
+    TempFolder dir;
     const size_t kLong = 5u << 20;  // 10 MB of UTF-16, 5 MB of 8-bit text
     const std::wstring longLine(kLong, L'z');
     const struct {
@@ -244,7 +242,7 @@ TEST(StdioFileExTest, LongLinesGiveTheirMemoryBack) {
 }
 
 TEST(StdioFileExTest, ShortUtf16LinesNeedNoHeap) {
-    TempDir dir;
+    TempFolder dir;
     const auto file = dir / "short.txt";
     const std::wstring fullBuffer(4095, L'x');
     const std::wstring written(2000, L'y');
@@ -276,7 +274,7 @@ TEST(StdioFileExTest, ShortUtf16LinesNeedNoHeap) {
 TEST(StdioFileExTest, Short8BitLinesNeedNoHeap) {
     for (int codePage : {65001, 1252}) {
         platform::SetThreadAnsiCodePage(codePage);  // 8-bit files use the thread's ANSI page
-        TempDir dir;
+        TempFolder dir;
         const auto file = dir / "short8.txt";
         const std::wstring text = L"caf\u00e9 line, longer than a short string";
         const std::wstring written = text + L"\n";
@@ -302,7 +300,7 @@ TEST(StdioFileExTest, Short8BitLinesNeedNoHeap) {
 }
 
 TEST(StdioFileExTest, OpeningAMissingFileFails) {
-    TempDir dir;
+    TempFolder dir;
     CStdioFileEx in;
     CFileException error;
     EXPECT_FALSE(in.Open((dir / "missing.txt").wstring().c_str(), CFile::modeRead, &error));
