@@ -5,6 +5,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -45,12 +46,12 @@ std::vector<std::pair<std::string, std::string>> ArtistHits(const std::string& p
 class CatalogueServerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_server = new testsupport::CatalogueProcess(MIVO_CATALOGUE_PATH, {"--data", MIVO_CATALOGUE_DATA});
-        s_data = new json(LoadData());
+        s_server = std::make_unique<testsupport::CatalogueProcess>(MIVO_CATALOGUE_PATH, std::vector<std::string>{"--data", MIVO_CATALOGUE_DATA});
+        s_data = std::make_unique<json>(LoadData());
     }
     static void TearDownTestSuite() {
-        delete s_server;
-        delete s_data;
+        s_server.reset();
+        s_data.reset();
     }
     void SetUp() override { ASSERT_TRUE(s_server->Started()) << "mivo-catalogue did not report its port"; }
 
@@ -74,12 +75,12 @@ protected:
         throw std::runtime_error("no artist " + name + " in the data file");
     }
 
-    static testsupport::CatalogueProcess* s_server;
-    static json* s_data;
+    static std::unique_ptr<testsupport::CatalogueProcess> s_server;
+    static std::unique_ptr<json> s_data;
 };
 
-testsupport::CatalogueProcess* CatalogueServerTest::s_server = nullptr;
-json* CatalogueServerTest::s_data = nullptr;
+std::unique_ptr<testsupport::CatalogueProcess> CatalogueServerTest::s_server;
+std::unique_ptr<json> CatalogueServerTest::s_data;
 
 TEST_F(CatalogueServerTest, DataFileHasTheCasesTheSearchNeeds) {
     const json& artists = (*s_data)["artists"];

@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -78,16 +79,16 @@ std::vector<std::wstring> ExpectedTracks(const json& album) {
 class CatalogueEndToEndTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_catalogue = new testsupport::CatalogueProcess(MIVO_CATALOGUE_PATH, {"--data", MIVO_CATALOGUE_DATA});
+        s_catalogue = std::make_unique<testsupport::CatalogueProcess>(MIVO_CATALOGUE_PATH, std::vector<std::string>{"--data", MIVO_CATALOGUE_DATA});
         std::ifstream in(MIVO_CATALOGUE_DATA);
-        s_data = new json(json::parse(in));
+        s_data = std::make_unique<json>(json::parse(in));
         s_library = dlopen(MIVO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
     }
     static void TearDownTestSuite() {
         if (s_library)
             dlclose(s_library);
-        delete s_data;
-        delete s_catalogue;
+        s_data.reset();
+        s_catalogue.reset();
     }
 
     void SetUp() override {
@@ -132,15 +133,15 @@ protected:
         }
     }
 
-    static testsupport::CatalogueProcess* s_catalogue;
-    static json* s_data;
+    static std::unique_ptr<testsupport::CatalogueProcess> s_catalogue;
+    static std::unique_ptr<json> s_data;
     static void* s_library;
     testsupport::RecordingHost m_host;
     CBasicTagsDllInterface* m_plugin = nullptr;
 };
 
-testsupport::CatalogueProcess* CatalogueEndToEndTest::s_catalogue = nullptr;
-json* CatalogueEndToEndTest::s_data = nullptr;
+std::unique_ptr<testsupport::CatalogueProcess> CatalogueEndToEndTest::s_catalogue;
+std::unique_ptr<json> CatalogueEndToEndTest::s_data;
 void* CatalogueEndToEndTest::s_library = nullptr;
 
 // Names as a host would type them, beside the artist each must find; every

@@ -38,39 +38,39 @@ public:
         std::string target;
     };
 
-    explicit RecordingProxy(int cataloguePort) : client_("127.0.0.1", cataloguePort) {
-        client_.set_url_encode(false);
-        server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+    explicit RecordingProxy(int cataloguePort) : m_client("127.0.0.1", cataloguePort) {
+        m_client.set_url_encode(false);
+        m_server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
             {
-                std::lock_guard<std::mutex> lock(mutex_);
-                requests_.push_back({Clock::now(), request.target});
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_requests.push_back({Clock::now(), request.target});
             }
             std::string target = request.target;
             if (target.rfind("http://", 0) == 0) {
                 const size_t path = target.find('/', 7);
                 target = path == std::string::npos ? "/" : target.substr(path);
             }
-            std::lock_guard<std::mutex> lock(clientMutex_);
-            if (auto answer = client_.Get(target.c_str())) {
+            std::lock_guard<std::mutex> lock(m_clientMutex);
+            if (auto answer = m_client.Get(target.c_str())) {
                 response.status = answer->status;
                 response.set_content(answer->body, answer->get_header_value("Content-Type").c_str());
             } else {
                 response.status = 502;
             }
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
     }
     ~RecordingProxy() {
-        server_.stop();
-        thread_.join();
+        m_server.stop();
+        m_thread.join();
     }
 
-    std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::string Address() const { return "127.0.0.1:" + std::to_string(m_port); }
 
     std::vector<Request> Requests() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return requests_;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_requests;
     }
     size_t CountContaining(const std::string& text) const {
         size_t count = 0;
@@ -79,13 +79,13 @@ public:
     }
 
 private:
-    httplib::Server server_;
-    httplib::Client client_;
-    std::mutex clientMutex_;
-    mutable std::mutex mutex_;
-    std::vector<Request> requests_;
-    std::thread thread_;
-    int port_ = -1;
+    httplib::Server m_server;
+    httplib::Client m_client;
+    std::mutex m_clientMutex;
+    mutable std::mutex m_mutex;
+    std::vector<Request> m_requests;
+    std::thread m_thread;
+    int m_port = -1;
 };
 
 constexpr const char* kKorvaUrl = "www.catalogue.example/artist/korva-mn0001679/albums";
@@ -237,7 +237,7 @@ TEST_F(HostAgainstCatalogue, TheRunsTraceLogIsMergedIntoTheParentLog) {
                                     parent.string(), "artist", "Korva"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     ASSERT_TRUE(fs::exists(parent)) << "the merged parent log is there after the run";
-    const std::string bytes = host_e2e::ReadFile(parent);
+    const std::string bytes = ReadBytes(parent);
     std::string text;  // the ASCII part of the UTF-16LE log
     for (size_t i = 0; i + 1 < bytes.size(); i += 2)
         if (bytes[i + 1] == 0) text += bytes[i];

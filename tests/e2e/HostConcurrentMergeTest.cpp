@@ -96,7 +96,7 @@ TEST(HostConcurrentMerge, ProcessesMergingIntoOneParentLogAtOnceLoseNothing) {
         "CCommonDllInterface::Set Property TraceLevel: Debug",
         "CCommonDllInterface::Set Property ParentLogfilePath: " + parent.string(),
     };
-    const std::vector<std::string> lines = ParentLines(host_e2e::ReadFile(parent));
+    const std::vector<std::string> lines = ParentLines(ReadBytes(parent));
     std::map<std::string, int> blocks;  // run file name -> times seen
     size_t at = 0;
     while (at < lines.size()) {

@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/FileBytes.h"
+
 extern char** environ;
 
 namespace host_e2e {
@@ -34,18 +36,13 @@ struct ProcessResult {
     std::string err;
 };
 
-inline std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class ChildProcess {
 public:
     // Starts program with args; env entries ("NAME=value") are added to this
     // process's environment. Output goes to files in folder.
     ChildProcess(const std::string& program, const std::vector<std::string>& args, const fs::path& folder,
                  const std::vector<std::string>& env = {})
-        : outFile_(folder / ("out-" + std::to_string(++Counter()))), errFile_(folder / ("err-" + std::to_string(Counter()))) {
+        : m_outFile(folder / ("out-" + std::to_string(++Counter()))), m_errFile(folder / ("err-" + std::to_string(Counter()))) {
         std::vector<std::string> argv{program};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<std::string> envp;
@@ -57,10 +54,10 @@ public:
         std::vector<char*> envPointers;
         for (auto& e : envp) envPointers.push_back(e.data());
         envPointers.push_back(nullptr);
-        const std::string out = outFile_.string();
-        const std::string err = errFile_.string();
-        pid_ = fork();
-        if (pid_ == 0) {
+        const std::string out = m_outFile.string();
+        const std::string err = m_errFile.string();
+        m_pid = fork();
+        if (m_pid == 0) {
             const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             const int nullFd = open("/dev/null", O_RDONLY);
@@ -73,29 +70,29 @@ public:
         }
     }
     ~ChildProcess() {
-        if (pid_ > 0 && !waited_) {
-            kill(pid_, SIGKILL);
+        if (m_pid > 0 && !m_waited) {
+            kill(m_pid, SIGKILL);
             Wait();
         }
     }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Started() const { return pid_ > 0; }
-    void Signal(int number) { if (pid_ > 0 && !waited_) kill(pid_, number); }
-    std::string ErrSoFar() const { return ReadFile(errFile_); }
+    bool Started() const { return m_pid > 0; }
+    void Signal(int number) { if (m_pid > 0 && !m_waited) kill(m_pid, number); }
+    std::string ErrSoFar() const { return ReadBytes(m_errFile); }
 
     // Waits for the end; the exit status as a shell reports it, and the output.
     ProcessResult Wait() {
         ProcessResult result;
-        if (pid_ <= 0) return result;
+        if (m_pid <= 0) return result;
         int status = 0;
-        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
         }
-        waited_ = true;
+        m_waited = true;
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
-        result.out = ReadFile(outFile_);
-        result.err = ReadFile(errFile_);
+        result.out = ReadBytes(m_outFile);
+        result.err = ReadBytes(m_errFile);
         return result;
     }
 
@@ -105,10 +102,10 @@ private:
         return counter;
     }
 
-    fs::path outFile_;
-    fs::path errFile_;
-    pid_t pid_ = -1;
-    bool waited_ = false;
+    fs::path m_outFile;
+    fs::path m_errFile;
+    pid_t m_pid = -1;
+    bool m_waited = false;
 };
 
 // Runs program to its end.

@@ -36,7 +36,7 @@ protected:
 
     std::vector<std::string> Journal(bool withQuestions = false) const {
         std::vector<std::string> lines;
-        std::istringstream in(host_e2e::ReadFile(journal));
+        std::istringstream in(ReadBytes(journal));
         for (std::string line; std::getline(in, line);) {
             const bool question = line.rfind("GetValue", 0) == 0 || line.rfind("EnterHost", 0) == 0;
             if (withQuestions || !question) lines.push_back(line);

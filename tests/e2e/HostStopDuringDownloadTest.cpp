@@ -67,7 +67,7 @@ TEST(HostStopDuringDownload, CtrlCEndsAStalledDownloadAndMivoExits130) {
         bool fired = false;
         {
             // Well inside the client's own 30 s receive timeout, which would end a silence anyway.
-            mivo_test::Watchdog watchdog(std::chrono::seconds(20), [&] { child.Signal(SIGKILL); });
+            testsupport::Watchdog watchdog(std::chrono::seconds(20), [&] { child.Signal(SIGKILL); });
             run = child.Wait();
             fired = watchdog.Fired();
         }

@@ -17,24 +17,14 @@
 #include "plugin/Mivo.h"
 #include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/DownloadStatistics.h"
 #include "tests/support/RecordingHost.h"
 
 namespace {
 
 using testsupport::RawServer;
 using testsupport::RecordingHost;
-
-struct Statistics {
-    int started = 0;
-    int successful = 0;
-};
-
-Statistics StatisticsOf(CMivo& mivo) {
-    Statistics figures;
-    mivo.Property(L"StatisticDownloadCounter", &figures.started);
-    mivo.Property(L"StatisticSuccessfulDownloads", &figures.successful);
-    return figures;
-}
+using testsupport::StatisticsOf;
 
 constexpr size_t kCap = CHttpDownloaderBase::MAX_BODY_BYTES;
 
@@ -119,13 +109,13 @@ TEST_F(NetworkFaultsTest, EachFaultIsACleanCountedFailureWithItsWarnings) {
     for (const FailureCase& row : cases) {
         SCOPED_TRACE(row.name);
         log.Clear();
-        const Statistics before = StatisticsOf(mivo);
+        const auto before = StatisticsOf(mivo);
         const CString url(platform::FromUtf8(row.url));
         CString text(L"stale");
         EXPECT_EQ(mivo.DownloadPage(url, text), 0);
         EXPECT_TRUE(text.IsEmpty());
-        const Statistics after = StatisticsOf(mivo);
-        EXPECT_EQ(after.started, before.started + 1) << "the download is counted";
+        const auto after = StatisticsOf(mivo);
+        EXPECT_EQ(after.downloads, before.downloads + 1) << "the download is counted";
         EXPECT_EQ(after.successful, before.successful) << "but not as successful";
 
         const std::vector<std::wstring> warnings = log.Texts(L"WRN");

@@ -15,6 +15,7 @@
 #include "tests/support/RawServer.h"
 #include "tests/support/WithPrefix.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/DownloadStatistics.h"
 #include "tests/support/RecordingHost.h"
 
 using testsupport::WithPrefix;
@@ -24,10 +25,6 @@ using testsupport::GateAnswer;
 using testsupport::RecordingHost;
 
 namespace {
-
-struct Statistics {
-    int downloads = -1, successful = -1, totalMs = -1;
-};
 
 class PageDownloadTest : public ::testing::Test {
 protected:
@@ -59,13 +56,7 @@ protected:
     }
     void TearDown() override { platform::SetThreadAnsiCodePage(0); }
 
-    Statistics Stats() {
-        Statistics s;
-        mivo.Property(L"StatisticDownloadCounter", &s.downloads);
-        mivo.Property(L"StatisticSuccessfulDownloads", &s.successful);
-        mivo.Property(L"StatisticTotalDownloadTime", &s.totalMs);
-        return s;
-    }
+    testsupport::DownloadStatistics Stats() { return testsupport::StatisticsOf(mivo); }
     CString Url(const std::string& path) const { return CString(platform::FromUtf8(server.Address(path))); }
 
     RecordingHost host;
@@ -77,7 +68,7 @@ TEST_F(PageDownloadTest, WithoutAHostNothingIsDownloadedOrCounted) {
     CString text = L"stale";
     EXPECT_EQ(mivo.DownloadPage(Url("/page"), text), 0);
     EXPECT_TRUE(text.IsEmpty());
-    const Statistics s = Stats();
+    const auto s = Stats();
     EXPECT_EQ(s.downloads, 0);
     EXPECT_EQ(s.successful, 0);
     EXPECT_EQ(s.totalMs, 0);
@@ -104,7 +95,7 @@ TEST_F(PageDownloadTest, SuccessDecodesUtf8CountsAndTellsTheGate) {
     EXPECT_EQ(text, CString(L"<html>Bj\u00F6rk \u65E5\u672C \U0001F3B5</html>"));
     EXPECT_EQ(host.ValuesAsked(), (std::vector<std::wstring>{L"HttpProxy", L"HostIgnore"}));
     EXPECT_EQ(host.GateCalls(), (std::vector<std::wstring>{L"enter 127.0.0.1 1", L"leave 127.0.0.1"}));
-    const Statistics s = Stats();
+    const auto s = Stats();
     EXPECT_EQ(s.downloads, 1);
     EXPECT_EQ(s.successful, 1);
     EXPECT_GE(s.totalMs, 0);
@@ -129,7 +120,7 @@ TEST_F(PageDownloadTest, FailureIsCountedAndTimedButNotSuccessful) {
     const CString url = Url("/missing");
     EXPECT_EQ(mivo.DownloadPage(url, text), 0);
     EXPECT_TRUE(text.IsEmpty());
-    const Statistics s = Stats();
+    const auto s = Stats();
     EXPECT_EQ(s.downloads, 2);
     EXPECT_EQ(s.successful, 1);
     EXPECT_GE(s.totalMs, 25);
@@ -201,7 +192,7 @@ TEST_F(PageDownloadTest, StopDuringTheDownloadSuppressesLeaveHost) {
     EXPECT_EQ(mivo.DownloadPage(Url("/stopper"), text), 1);
     EXPECT_EQ(text, CString(L"page"));
     EXPECT_EQ(host.GateCalls(), std::vector<std::wstring>{L"enter 127.0.0.1 1"});
-    const Statistics s = Stats();
+    const auto s = Stats();
     EXPECT_EQ(s.downloads, 1);
     EXPECT_EQ(s.successful, 1);
 }

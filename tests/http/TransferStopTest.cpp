@@ -22,6 +22,7 @@
 #include "plugin/Mivo.h"
 #include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/DownloadStatistics.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/Watchdog.h"
 
@@ -116,17 +117,7 @@ void StopAfter(RecordingHost& host, int questionsBeforeStop, bool once = false) 
     };
 }
 
-struct Statistics {
-    int downloads = -1, successful = -1, totalMs = -1;
-};
-
-Statistics StatisticsOf(CMivo& mivo) {
-    Statistics s;
-    mivo.Property(L"StatisticDownloadCounter", &s.downloads);
-    mivo.Property(L"StatisticSuccessfulDownloads", &s.successful);
-    mivo.Property(L"StatisticTotalDownloadTime", &s.totalMs);
-    return s;
-}
+using testsupport::StatisticsOf;
 
 class TransferStopTest : public ::testing::Test {
 protected:
@@ -178,7 +169,7 @@ TEST_F(TransferStopTest, AStopWhileAPeerStallsEndsTheDownloadAsAFailure) {
         int result = -1;
         bool fired = false;
         {
-            mivo_test::Watchdog watchdog(kWatchdogLimit, [this] { server.Release(); });
+            testsupport::Watchdog watchdog(kWatchdogLimit, [this] { server.Release(); });
             result = mivo.DownloadPage(url, text);
             fired = watchdog.Fired();
         }
@@ -189,7 +180,7 @@ TEST_F(TransferStopTest, AStopWhileAPeerStallsEndsTheDownloadAsAFailure) {
         // still standing, so the gate hears of no leaving.
         EXPECT_EQ(host.events, Then(kBefore, {L"stop? no", L"stop? no", L"stop? yes", L"stop? yes"})) << row.name;
 
-        const Statistics s = StatisticsOf(mivo);
+        const auto s = StatisticsOf(mivo);
         EXPECT_EQ(s.downloads, 1) << row.name;
         EXPECT_EQ(s.successful, 0) << row.name;
         // The first question comes a second into the transfer, so the
@@ -212,7 +203,7 @@ TEST_F(TransferStopTest, AStopTakenBackAfterItEndedTheTransferStillKeepsLeaveHos
     CString text;
     int result = -1;
     {
-        mivo_test::Watchdog watchdog(kWatchdogLimit, [this] { server.Release(); });
+        testsupport::Watchdog watchdog(kWatchdogLimit, [this] { server.Release(); });
         result = mivo.DownloadPage(CString(platform::FromUtf8(server.Address("/drip-body"))), text);
     }
     EXPECT_EQ(result, 0);
@@ -260,7 +251,7 @@ TEST_F(TransferStopTest, TheDownloaderEndsOnANoAndCarriesOn) {
         bool ok = true;
         bool fired = false;
         {
-            mivo_test::Watchdog watchdog(kWatchdogLimit, [this] { server.Release(); });
+            testsupport::Watchdog watchdog(kWatchdogLimit, [this] { server.Release(); });
             ok = downloader.Download(row.address);
             fired = watchdog.Fired();
         }

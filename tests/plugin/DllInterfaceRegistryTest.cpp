@@ -14,10 +14,10 @@ namespace {
 class CountedInterface : public CBasicTagsDllInterface {
 public:
     CountedInterface(CDllInterfaceRegistry& registry, std::vector<int>& destroyed, int id)
-        : registry_(registry), destroyed_(destroyed), id_(id) {}
+        : m_registry(registry), m_destroyed(destroyed), m_id(id) {}
     ~CountedInterface() override {
-        destroyed_.push_back(id_);
-        registry_.Remove(this);
+        m_destroyed.push_back(m_id);
+        m_registry.Remove(this);
     }
     int Set(const CString&, const CString*) override { return 0; }
     int Property(const CString&, void*) override { return 0; }
@@ -28,9 +28,9 @@ public:
     int OptionalSearch(int, int, int, int) override { return 0; }
 
 private:
-    CDllInterfaceRegistry& registry_;
-    std::vector<int>& destroyed_;
-    int id_;
+    CDllInterfaceRegistry& m_registry;
+    std::vector<int>& m_destroyed;
+    int m_id;
 };
 
 TEST(DllInterfaceRegistry, HostDestructionRemovesOnlyThatObject) {

@@ -25,26 +25,26 @@ using testsupport::RecordingHost;
 class LoadedPlugin {
 public:
     explicit LoadedPlugin(const std::string& path = MIVO_PLUGIN_PATH) {
-        handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle_) entry_ = reinterpret_cast<GetDllInterfaceFunction>(dlsym(handle_, "GetDllInterface"));
+        m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (m_handle) m_entry = reinterpret_cast<GetDllInterfaceFunction>(dlsym(m_handle, "GetDllInterface"));
     }
     ~LoadedPlugin() { Close(); }
     LoadedPlugin(const LoadedPlugin&) = delete;
     LoadedPlugin& operator=(const LoadedPlugin&) = delete;
 
-    bool IsLoaded() const { return handle_ != nullptr && entry_ != nullptr; }
+    bool IsLoaded() const { return m_handle != nullptr && m_entry != nullptr; }
     // A new interface object from the export (the caller owns it).
-    CBasicTagsDllInterface* Create() const { return entry_ ? entry_() : nullptr; }
+    CBasicTagsDllInterface* Create() const { return m_entry ? m_entry() : nullptr; }
     // Unloads the library: its module-wide objects are destroyed now.
     void Close() {
-        if (handle_) dlclose(handle_);
-        handle_ = nullptr;
-        entry_ = nullptr;
+        if (m_handle) dlclose(m_handle);
+        m_handle = nullptr;
+        m_entry = nullptr;
     }
 
 private:
-    void* handle_ = nullptr;
-    GetDllInterfaceFunction entry_ = nullptr;
+    void* m_handle = nullptr;
+    GetDllInterfaceFunction m_entry = nullptr;
 };
 
 // The text of a UTF-16LE file (byte-order mark kept, as U+FEFF).

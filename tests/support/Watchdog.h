@@ -13,7 +13,7 @@
 #include <mutex>
 #include <thread>
 
-namespace mivo_test {
+namespace testsupport {
 
 class Watchdog {
 public:
@@ -50,4 +50,4 @@ private:
     std::thread m_thread;  // last: starts once the members it uses exist
 };
 
-}  // namespace mivo_test
+}  // namespace testsupport
