@@ -13,8 +13,7 @@ public:
     // Answers a fixed artist address at once, unless Search() asked for the
     // real lookup over the page.
     int FindArtistUrl(const CString& artistName, CString& artistUrl) override {
-        if (m_bSearch)
-            return CMivo::FindArtistUrl(artistName, artistUrl);
+        if (m_bSearch) return CMivo::FindArtistUrl(artistName, artistUrl);
         artistUrl = L"www.catalogue.example/artist/a-1/albums";
         return 1;
     }

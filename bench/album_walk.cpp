@@ -28,17 +28,18 @@ const wchar_t* const kTrackTitlePattern = L">([^<]+)</a>";
 // An artist page of kAlbumEntries entries in the site's markup, padded with
 // ordinary page text to about kArtistPageLength characters.
 std::wstring MakeArtistPage() {
-    std::wstring page = L"<!DOCTYPE html>\n<html><head><title>Discography</title></head><body><div class=\"albumList\">\n";
+    std::wstring page =
+        L"<!DOCTYPE html>\n<html><head><title>Discography</title></head><body><div class=\"albumList\">\n";
     const size_t perEntry = kArtistPageLength / kAlbumEntries;
     for (int i = 0; i < kAlbumEntries; ++i) {
         const std::wstring n = std::to_wstring(i);
         std::wstring entry = L"<div class=\"albumEntry\">\n  <a class=\"albumThumb\" href=\"/album/album-" + n +
                              L"\"><img src=\"http://www.catalogue.example/images/cover/" + n +
                              L".jpg\" alt=\"\" width=\"60\" height=\"60\"></a>\n  <h3 class=\"albumTitle\">\n    "
-                             L"<a href=\"/album/album-" + n + L"\">'Album &amp; Title " + n +
+                             L"<a href=\"/album/album-" +
+                             n + L"\">'Album &amp; Title " + n +
                              L"'</a>\n  </h3>\n  <p class=\"albumMeta\">1999 &middot; Rock</p>\n<p class=\"review\">";
-        while (entry.size() + 11 < perEntry)
-            entry += L"Words about the record, its songs and <b>players</b>. ";
+        while (entry.size() + 11 < perEntry) entry += L"Words about the record, its songs and <b>players</b>. ";
         entry += L"</p></div>\n";
         page += entry;
     }
@@ -46,15 +47,17 @@ std::wstring MakeArtistPage() {
 }
 
 std::wstring MakeAlbumPage() {
-    std::wstring page = L"<!DOCTYPE html>\n<html><body>\n<p class=\"detailHead\">Release Date: <span class=\"detailItem\">"
-                        L"May 1, 1999</span></p>\n<img class=\"albumArt\" src=\"http://www.catalogue.example/c.jpg\" alt=\"\">\n"
-                        L"<dl><dt>Genre</dt><dd class=\"detailLink\">Pop Rock</dd></dl>\n<table class=\"trackList\">\n";
+    std::wstring page =
+        L"<!DOCTYPE html>\n<html><body>\n<p class=\"detailHead\">Release Date: <span class=\"detailItem\">"
+        L"May 1, 1999</span></p>\n<img class=\"albumArt\" src=\"http://www.catalogue.example/c.jpg\" alt=\"\">\n"
+        L"<dl><dt>Genre</dt><dd class=\"detailLink\">Pop Rock</dd></dl>\n<table class=\"trackList\">\n";
     for (int i = 1; i <= kTrackRows; ++i) {
         const std::wstring n = std::to_wstring(i);
-        page += L"<tr class=\"trackRow\">\n  <td class=\"trackNum\">" + n +
-                L"</td>\n  <td class=\"trackTitle\"><div class=\"albumBlkSong\"><a href=\"http://www.catalogue.example/song/s-" +
-                n + L"\">Song " + n + (i % 3 ? L" (Live) [Take 2]" : L" &amp; Friends") +
-                L"</a></div></td>\n  <td class=\"trackTime\">3:45</td>\n</tr>\n";
+        page +=
+            L"<tr class=\"trackRow\">\n  <td class=\"trackNum\">" + n +
+            L"</td>\n  <td class=\"trackTitle\"><div class=\"albumBlkSong\"><a href=\"http://www.catalogue.example/song/s-" +
+            n + L"\">Song " + n + (i % 3 ? L" (Live) [Take 2]" : L" &amp; Friends") +
+            L"</a></div></td>\n  <td class=\"trackTime\">3:45</td>\n</tr>\n";
     }
     return page + L"</table>\n</body></html>\n";
 }
@@ -99,8 +102,7 @@ void BM_ArtistPageRegexPass(benchmark::State& state) {
     const CString page(MakeArtistPage());
     size_t found = 0;
     g_albumRegexPassNs = TimeIterations(state, [&] { found = RegexPass(page, kAlbumEntryPattern); });
-    if (found != kAlbumEntries)
-        state.SkipWithError("the regex pass missed entries");
+    if (found != kAlbumEntries) state.SkipWithError("the regex pass missed entries");
     state.counters["MB"] = page.GetLength() / 1e6;
 }
 
@@ -109,18 +111,15 @@ void BM_AlbumList(benchmark::State& state) {
     MemoryMivo mivo(page.str());
     AlbumInfoList albums;
     const double ns = TimeIterations(state, [&] { mivo.FindArtistAlbumList(L"Artist", albums); });
-    if (albums.size() != kAlbumEntries)
-        state.SkipWithError("the album walk missed entries");
-    if (g_albumRegexPassNs > 0)
-        state.counters["x_regex_pass"] = ns / g_albumRegexPassNs;
+    if (albums.size() != kAlbumEntries) state.SkipWithError("the album walk missed entries");
+    if (g_albumRegexPassNs > 0) state.counters["x_regex_pass"] = ns / g_albumRegexPassNs;
 }
 
 void BM_AlbumPageRegexPass(benchmark::State& state) {
     const CString page(MakeAlbumPage());
     size_t found = 0;
     g_trackRegexPassNs = TimeIterations(state, [&] { found = RegexPass(page, kTrackTitlePattern); });
-    if (found != kTrackRows)
-        state.SkipWithError("the regex pass missed rows");
+    if (found != kTrackRows) state.SkipWithError("the regex pass missed rows");
     state.counters["MB"] = page.GetLength() / 1e6;
 }
 
@@ -135,10 +134,8 @@ void BM_AlbumDetails(benchmark::State& state) {
         mivo.GetAlbumDetails(album, cover, tracks);
         tracksFound = tracks.size();
     });
-    if (tracksFound != kTrackRows)
-        state.SkipWithError("the track walk missed rows");
-    if (g_trackRegexPassNs > 0)
-        state.counters["x_regex_pass"] = ns / g_trackRegexPassNs;
+    if (tracksFound != kTrackRows) state.SkipWithError("the track walk missed rows");
+    if (g_trackRegexPassNs > 0) state.counters["x_regex_pass"] = ns / g_trackRegexPassNs;
 }
 
 BENCHMARK(BM_ArtistPageRegexPass)->Unit(benchmark::kMillisecond);

@@ -63,8 +63,7 @@ void BM_ReadNearestNameUnbounded(benchmark::State& state) {
     CArtistUrlCache& cache = *Fixture().cache;
     for (auto _ : state) {
         CString result;
-        benchmark::DoNotOptimize(
-            cache.ReadArtistUrl(L"Sxqzt Quorin Brisk", result, std::numeric_limits<float>::max()));
+        benchmark::DoNotOptimize(cache.ReadArtistUrl(L"Sxqzt Quorin Brisk", result, std::numeric_limits<float>::max()));
     }
 }
 BENCHMARK(BM_ReadNearestNameUnbounded)->Unit(benchmark::kMillisecond);

@@ -24,8 +24,9 @@ constexpr int kReferences = 50000;
 
 std::wstring MakeText() {
     const wchar_t* const references[] = {
-        L"&amp;", L"&lt;", L"&gt;", L"&quot;", L"&nbsp;", L"&eacute;", L"&Ouml;", L"&hellip;", L"&euro;",
-        L"&thetasym;", L"&#233;", L"&#0233;", L"&#8364;", L"&#65;", L"&#38;", L"&amp;#246;", L"&#12354;", L"&#55357;&#56832;",
+        L"&amp;",   L"&lt;",     L"&gt;",   L"&quot;",     L"&nbsp;",   L"&eacute;",
+        L"&Ouml;",  L"&hellip;", L"&euro;", L"&thetasym;", L"&#233;",   L"&#0233;",
+        L"&#8364;", L"&#65;",    L"&#38;",  L"&amp;#246;", L"&#12354;", L"&#55357;&#56832;",
     };
     std::mt19937 random(7);
     std::uniform_int_distribution<size_t> pick(0, std::size(references) - 1);

@@ -30,8 +30,7 @@ const std::wstring kLink = kLinkStart + L"v\">Velnor</a><span class=\"mod_attrib
 // piece repeated up to kPageLength characters, then ending.
 std::wstring Fill(const std::wstring& piece, const std::wstring& ending = L"") {
     std::wstring page;
-    while (page.size() < kPageLength)
-        page += piece;
+    while (page.size() < kPageLength) page += piece;
     return page + ending;
 }
 
@@ -40,8 +39,11 @@ std::wstring ArtistPage(size_t& entries) {
     std::wstring page = L"<html><body><div class=\"albumList\">\n";
     for (entries = 0; page.size() < kPageLength; ++entries) {
         const std::wstring n = std::to_wstring(entries);
-        page += L"<div class=\"albumEntry\"><img src=\"/covers/" + n + L".jpg\" alt=\"\">\n<h3 class=\"albumTitle\">\n"
-                L"  <a href=\"/album/" + n + L"-some-album\">'Album Title " + n + L"'</a></h3>\n<p class=\"info\">"
+        page += L"<div class=\"albumEntry\"><img src=\"/covers/" + n +
+                L".jpg\" alt=\"\">\n<h3 class=\"albumTitle\">\n"
+                L"  <a href=\"/album/" +
+                n + L"-some-album\">'Album Title " + n +
+                L"'</a></h3>\n<p class=\"info\">"
                 L"<span class=\"year\">1999</span> Words about the record, its songs and <b>players</b>.</p></div>\n";
     }
     return page + L"</div></body></html>";
@@ -77,8 +79,7 @@ void BM_AlbumEntryPass(benchmark::State& state) {
                 ++found;
             }
     });
-    if (found != entries)
-        state.SkipWithError("the regex pass missed entries");
+    if (found != entries) state.SkipWithError("the regex pass missed entries");
 }
 
 // FindArtistUrl over page; expected: the lookup's result.
@@ -90,8 +91,7 @@ void ArtistSearch(benchmark::State& state, const std::wstring& page, int expecte
         CString url;
         result = mivo.FindArtistUrl(L"Velnor", url);
     });
-    if (result != expected)
-        state.SkipWithError("the search found something else");
+    if (result != expected) state.SkipWithError("the search found something else");
 }
 
 void BM_ArtistSearchUnclosedTags(benchmark::State& state) {
@@ -110,8 +110,7 @@ void BM_AlbumListUnclosedTitles(benchmark::State& state) {
     MemoryMivo mivo(Fill(L"<h3 class=\"albumTitle\"> <a href=\"/album/x\">'open "));
     AlbumInfoList albums;
     TimeIterations(state, [&] { mivo.FindArtistAlbumList(L"Artist", albums); });
-    if (!albums.empty())
-        state.SkipWithError("the album walk found entries");
+    if (!albums.empty()) state.SkipWithError("the album walk found entries");
 }
 
 void BM_TrackWalkLongRow(benchmark::State& state) {
@@ -125,8 +124,7 @@ void BM_TrackWalkLongRow(benchmark::State& state) {
         mivo.GetAlbumDetails(album, cover, tracks);
         found = tracks.size();
     });
-    if (found != 1)
-        state.SkipWithError("the track walk missed the row");
+    if (found != 1) state.SkipWithError("the track walk missed the row");
 }
 
 BENCHMARK(BM_AlbumEntryPass)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -42,8 +42,8 @@ BENCHMARK(BM_GetDifference20x20NonAscii);
 // A name of length characters: words of letters and digits between blanks,
 // with a bracketed part and some punctuation, as a long catalogue name reads.
 std::wstring LongName(size_t length) {
-    static const wchar_t* const kWords[] = {L"Quorin", L"and", L"the", L"Ploms", L"(Live)", L"Tam", L"Brisk,",
-                                         L"Velnor-182", L"Marastela", L"[US]"};
+    static const wchar_t* const kWords[] = {L"Quorin", L"and",    L"the",        L"Ploms",     L"(Live)",
+                                            L"Tam",    L"Brisk,", L"Velnor-182", L"Marastela", L"[US]"};
     std::wstring name;
     for (size_t k = 0; name.size() < length; ++k) {
         if (!name.empty()) name += L' ';

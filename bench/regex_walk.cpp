@@ -12,8 +12,7 @@ namespace {
 
 constexpr size_t kPageLength = 4 << 20;
 
-const wchar_t* const kAlbumEntryPattern =
-    L"<h3 class=\"albumTitle\">[^<]*<a href=\"(/album/[^\"]+)\">'([^<]*)'</a>";
+const wchar_t* const kAlbumEntryPattern = L"<h3 class=\"albumTitle\">[^<]*<a href=\"(/album/[^\"]+)\">'([^<]*)'</a>";
 
 // A page of album blocks between the markup that surrounds them on the site.
 std::wstring MakePage(size_t& entries) {
@@ -21,8 +20,10 @@ std::wstring MakePage(size_t& entries) {
     entries = 0;
     while (page.size() < kPageLength) {
         const std::wstring n = std::to_wstring(entries);
-        page += L"<div class=\"album\"><img src=\"/covers/" + n + L".jpg\" alt=\"cover\" width=\"120\">\n"
-                L"<h3 class=\"albumTitle\">\n  <a href=\"/album/" + n + L"-some-album-name\">'Album Title Number " + n +
+        page += L"<div class=\"album\"><img src=\"/covers/" + n +
+                L".jpg\" alt=\"cover\" width=\"120\">\n"
+                L"<h3 class=\"albumTitle\">\n  <a href=\"/album/" +
+                n + L"-some-album-name\">'Album Title Number " + n +
                 L"'</a></h3>\n<p class=\"info\"><span class=\"year\">1999</span> <span class=\"genre\">Rock</span>"
                 L" <a href=\"/label/7\">Label</a> &amp; more text about the record</p></div>\n";
         ++entries;

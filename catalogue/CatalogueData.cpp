@@ -21,24 +21,20 @@ using nlohmann::json;
 
 std::string RequireString(const json& object, const char* key, const std::string& where) {
     auto it = object.find(key);
-    if (it == object.end() || !it->is_string())
-        throw std::runtime_error(where + ": \"" + key + "\" must be a string");
+    if (it == object.end() || !it->is_string()) throw std::runtime_error(where + ": \"" + key + "\" must be a string");
     return it->get<std::string>();
 }
 
 std::optional<std::string> OptionalString(const json& object, const char* key, const std::string& where) {
     auto it = object.find(key);
-    if (it == object.end() || it->is_null())
-        return std::nullopt;
-    if (!it->is_string())
-        throw std::runtime_error(where + ": \"" + key + "\" must be a string when present");
+    if (it == object.end() || it->is_null()) return std::nullopt;
+    if (!it->is_string()) throw std::runtime_error(where + ": \"" + key + "\" must be a string when present");
     return it->get<std::string>();
 }
 
 // Slugs become address parts; keep them to characters that need no escaping.
 void CheckSlug(const std::string& slug, const std::string& where) {
-    if (slug.empty())
-        throw std::runtime_error(where + ": empty slug");
+    if (slug.empty()) throw std::runtime_error(where + ": empty slug");
     for (unsigned char c : slug) {
         bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
         if (!ok)
@@ -54,8 +50,7 @@ Track ParseTrack(const json& value, const std::string& where) {
         track.title = RequireString(value, "title", where);
         auto link = value.find("link");
         if (link != value.end()) {
-            if (!link->is_boolean())
-                throw std::runtime_error(where + ": \"link\" must be true or false");
+            if (!link->is_boolean()) throw std::runtime_error(where + ": \"link\" must be true or false");
             track.linked = link->get<bool>();
         }
     } else {
@@ -68,8 +63,7 @@ Track ParseTrack(const json& value, const std::string& where) {
 
 Catalogue Catalogue::LoadFromFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error(path + ": cannot open the data file");
+    if (!in) throw std::runtime_error(path + ": cannot open the data file");
     std::ostringstream text;
     text << in.rdbuf();
     return LoadFromText(text.str(), path);
@@ -82,8 +76,7 @@ Catalogue Catalogue::LoadFromText(const std::string& text, const std::string& or
     } catch (const json::exception& e) {
         throw std::runtime_error(origin + ": not valid JSON: " + e.what());
     }
-    if (!doc.is_object())
-        throw std::runtime_error(origin + ": the top level must be an object");
+    if (!doc.is_object()) throw std::runtime_error(origin + ": the top level must be an object");
 
     Catalogue result;
     result.m_site = RequireString(doc, "site", origin);
@@ -93,8 +86,7 @@ Catalogue Catalogue::LoadFromText(const std::string& text, const std::string& or
 
     for (const json& a : *artists) {
         std::string where = origin + ": artist " + std::to_string(result.m_artists.size() + 1);
-        if (!a.is_object())
-            throw std::runtime_error(where + " is not an object");
+        if (!a.is_object()) throw std::runtime_error(where + " is not an object");
         Artist artist;
         artist.name = RequireString(a, "name", where);
         artist.slug = RequireString(a, "slug", where);
@@ -105,12 +97,10 @@ Catalogue Catalogue::LoadFromText(const std::string& text, const std::string& or
             throw std::runtime_error(where + ": slug \"" + artist.slug + "\" used twice");
 
         auto albums = a.find("albums");
-        if (albums == a.end() || !albums->is_array())
-            throw std::runtime_error(where + ": \"albums\" must be an array");
+        if (albums == a.end() || !albums->is_array()) throw std::runtime_error(where + ": \"albums\" must be an array");
         for (const json& b : *albums) {
             std::string albumWhere = where + ", album " + std::to_string(artist.albums.size() + 1);
-            if (!b.is_object())
-                throw std::runtime_error(albumWhere + " is not an object");
+            if (!b.is_object()) throw std::runtime_error(albumWhere + " is not an object");
             Album album;
             album.slug = RequireString(b, "slug", albumWhere);
             CheckSlug(album.slug, albumWhere);
@@ -122,10 +112,8 @@ Catalogue Catalogue::LoadFromText(const std::string& text, const std::string& or
             album.artistIndex = artistIndex;
             auto tracks = b.find("tracks");
             if (tracks != b.end()) {
-                if (!tracks->is_array())
-                    throw std::runtime_error(albumWhere + ": \"tracks\" must be an array");
-                for (const json& t : *tracks)
-                    album.tracks.push_back(ParseTrack(t, albumWhere));
+                if (!tracks->is_array()) throw std::runtime_error(albumWhere + ": \"tracks\" must be an array");
+                for (const json& t : *tracks) album.tracks.push_back(ParseTrack(t, albumWhere));
             }
             size_t albumIndex = result.m_albums.size();
             if (!result.m_albumBySlug.emplace(album.slug, albumIndex).second)

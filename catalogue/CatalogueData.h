@@ -19,20 +19,20 @@ struct Track {
 };
 
 struct Album {
-    std::string slug;       // address part: /album/<slug>
+    std::string slug;  // address part: /album/<slug>
     std::string title;
     std::optional<std::string> recorded;  // date texts as the site shows them
     std::optional<std::string> released;
-    std::optional<std::string> cover;     // full image address; none = cover missing
+    std::optional<std::string> cover;  // full image address; none = cover missing
     std::optional<std::string> genre;
     std::vector<Track> tracks;
     size_t artistIndex = 0;
 };
 
 struct Artist {
-    std::string slug;         // address part: /artist/<slug>
+    std::string slug;  // address part: /artist/<slug>
     std::string name;
-    std::string attribution;  // the short line shown beside a search hit
+    std::string attribution;     // the short line shown beside a search hit
     std::vector<size_t> albums;  // indices into Catalogue::albums(), in listing order
 };
 

@@ -11,9 +11,7 @@ namespace {
 
 constexpr size_t kAlbumHitLimit = 10;
 
-std::string SiteUrl(const Catalogue& data, const std::string& path) {
-    return "http://" + data.site() + path;
-}
+std::string SiteUrl(const Catalogue& data, const std::string& path) { return "http://" + data.site() + path; }
 
 std::string ArtistPath(const Artist& artist) { return "/artist/" + artist.slug; }
 
@@ -37,8 +35,7 @@ std::string PageShell(const Catalogue& data, const std::string& title, const std
 // The first run of four digits in a date text, for display beside an entry.
 std::string YearOf(const Album& album) {
     for (const auto* date : {&album.released, &album.recorded}) {
-        if (!*date)
-            continue;
+        if (!*date) continue;
         const std::string& d = **date;
         for (size_t i = 0; i + 4 <= d.size(); ++i)
             if (std::all_of(d.begin() + i, d.begin() + i + 4, [](char c) { return c >= '0' && c <= '9'; }))
@@ -62,8 +59,7 @@ void AppendAlbumEntry(std::string& out, const Catalogue& data, const Album& albu
            HtmlEscape(thumb) + "\" alt=\"\" width=\"60\" height=\"60\"></a>\n";
     out += "  <h3 class=\"albumTitle\">\n    <a href=\"" + path + "\">'" + HtmlEscape(album.title) + "'</a>\n  </h3>\n";
     out += "  <p class=\"albumMeta\">" + YearOf(album);
-    if (album.genre)
-        out += " &middot; " + HtmlEscape(*album.genre);
+    if (album.genre) out += " &middot; " + HtmlEscape(*album.genre);
     out += "</p>\n</div>\n";
 }
 
@@ -74,7 +70,8 @@ std::string MissingCoverAddress(const Catalogue& data) { return SiteUrl(data, "/
 std::string RenderHomePage(const Catalogue& data) {
     std::string body = "<h1>Welcome to the Catalogue</h1>\n<ul class=\"artistIndex\">\n";
     for (const Artist& artist : data.artists())
-        body += "  <li><a href=\"" + SiteUrl(data, ArtistPath(artist)) + "\">" + HtmlEscape(artist.name) + "</a></li>\n";
+        body +=
+            "  <li><a href=\"" + SiteUrl(data, ArtistPath(artist)) + "\">" + HtmlEscape(artist.name) + "</a></li>\n";
     body += "</ul>\n";
     return PageShell(data, "Home", body);
 }
@@ -86,22 +83,17 @@ std::string RenderSearchPage(const Catalogue& data, const std::string& query) {
 
     std::string body = "<h1 class=\"searchHead\">Search results for <em>" + shown + "</em></h1>\n";
     body += "<div class=\"searchSection\" id=\"artists\">\n<h2>Artists</h2>\n";
-    if (artists.empty())
-        body += "<p class=\"noResults\">No artists found.</p>\n";
-    else
-        body += "<ul class=\"searchResults\">\n";
+    if (artists.empty()) body += "<p class=\"noResults\">No artists found.</p>\n";
+    else body += "<ul class=\"searchResults\">\n";
     for (const Artist* artist : artists) {
         body += "  <li class=\"searchResult artist\">\n    <div class=\"name\"><a href=\"" +
                 SiteUrl(data, ArtistPath(*artist)) + "\" data-tooltip=\"artist\">" + HtmlEscape(artist->name) +
                 "</a><span class=\"mod_attrib\">" + HtmlEscape(artist->attribution) + "</span></div>\n  </li>\n";
     }
-    if (!artists.empty())
-        body += "</ul>\n";
+    if (!artists.empty()) body += "</ul>\n";
     body += "</div>\n<div class=\"searchSection\" id=\"albums\">\n<h2>Albums</h2>\n";
-    if (albums.empty())
-        body += "<p class=\"noResults\">No albums found.</p>\n";
-    else
-        body += "<ul class=\"searchResults\">\n";
+    if (albums.empty()) body += "<p class=\"noResults\">No albums found.</p>\n";
+    else body += "<ul class=\"searchResults\">\n";
     for (const Album* album : albums) {
         const Artist& artist = data.artists()[album->artistIndex];
         body += "  <li class=\"searchResult album\">\n    <div class=\"title\"><a href=\"" +
@@ -109,15 +101,15 @@ std::string RenderSearchPage(const Catalogue& data, const std::string& query) {
                 "</a></div>\n    <div class=\"artist\">by <a href=\"" + SiteUrl(data, ArtistPath(artist)) + "\">" +
                 HtmlEscape(artist.name) + "</a></div>\n  </li>\n";
     }
-    if (!albums.empty())
-        body += "</ul>\n";
+    if (!albums.empty()) body += "</ul>\n";
     body += "</div>\n";
 
     // A side box with links to artists that are not hits (no attribution span).
     body += "<div class=\"sideBox\">\n<h3>Popular artists</h3>\n<ul>\n";
     for (size_t i = 0; i < data.artists().size() && i < 3; ++i) {
         const Artist& artist = data.artists()[i];
-        body += "  <li><a href=\"" + SiteUrl(data, ArtistPath(artist)) + "\">" + HtmlEscape(artist.name) + "</a></li>\n";
+        body +=
+            "  <li><a href=\"" + SiteUrl(data, ArtistPath(artist)) + "\">" + HtmlEscape(artist.name) + "</a></li>\n";
     }
     body += "</ul>\n</div>\n";
     return PageShell(data, "Search: " + platform::ToUtf8(platform::FromUtf8(query)), body);
@@ -132,19 +124,15 @@ std::string RenderArtistPage(const Catalogue& data, const Artist& artist) {
 
 std::optional<std::string> RenderAlbumListPage(const Catalogue& data, const Artist& artist, int pageNumber,
                                                int pageSize) {
-    if (pageNumber < 1 || pageSize < 1)
-        return std::nullopt;
+    if (pageNumber < 1 || pageSize < 1) return std::nullopt;
     size_t first = static_cast<size_t>(pageNumber - 1) * static_cast<size_t>(pageSize);
-    if (pageNumber > 1 && first >= artist.albums.size())
-        return std::nullopt;
+    if (pageNumber > 1 && first >= artist.albums.size()) return std::nullopt;
     size_t end = std::min(artist.albums.size(), first + static_cast<size_t>(pageSize));
 
     std::string body = "<h1 class=\"artistName\"><a href=\"" + SiteUrl(data, ArtistPath(artist)) + "\">" +
                        HtmlEscape(artist.name) + "</a></h1>\n<h2>Discography</h2>\n<div class=\"albumList\">\n";
-    if (first >= end)
-        body += "<p class=\"noResults\">No albums found.</p>\n";
-    for (size_t i = first; i < end; ++i)
-        AppendAlbumEntry(body, data, data.albums()[artist.albums[i]]);
+    if (first >= end) body += "<p class=\"noResults\">No albums found.</p>\n";
+    for (size_t i = first; i < end; ++i) AppendAlbumEntry(body, data, data.albums()[artist.albums[i]]);
     body += "</div>\n<div class=\"pager\">\n";
     std::string listPath = ArtistPath(artist) + "/albums";
     if (pageNumber > 1) {
@@ -169,8 +157,8 @@ std::string RenderAlbumPage(const Catalogue& data, const Album& album) {
     body += "  <div class=\"albumCover\"><img class=\"albumArt\" src=\"" + HtmlEscape(cover) + "\" alt=\"" +
             HtmlEscape(album.title) + "\" width=\"300\" height=\"300\"></div>\n  <div class=\"albumDetails\">\n";
     if (album.recorded)
-        body += "    <p class=\"detailHead\">Recording Date: <span class=\"detailItem\">" + HtmlEscape(*album.recorded) +
-                "</span></p>\n";
+        body += "    <p class=\"detailHead\">Recording Date: <span class=\"detailItem\">" +
+                HtmlEscape(*album.recorded) + "</span></p>\n";
     if (album.released)
         body += "    <p class=\"detailHead\">Release Date: <span class=\"detailItem\">" + HtmlEscape(*album.released) +
                 "</span></p>\n";
@@ -189,8 +177,7 @@ std::string RenderAlbumPage(const Catalogue& data, const Album& album) {
         if (track.linked)
             body += "<a href=\"" + SiteUrl(data, "/song/" + album.slug + "-t" + number) + "\">" +
                     HtmlEscape(track.title) + "</a>";
-        else
-            body += "<span class=\"songTitle\">" + HtmlEscape(track.title) + "</span>";
+        else body += "<span class=\"songTitle\">" + HtmlEscape(track.title) + "</span>";
         body += "</div></td>\n  <td class=\"trackTime\">" + TrackTime(track.title, i) + "</td>\n</tr>\n";
     }
     body += "</tbody>\n</table>\n";

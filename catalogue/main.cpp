@@ -54,13 +54,11 @@ void PrintUsage(std::ostream& out) {
 // an installation puts beside it (<prefix>/share/mivo/catalogue.json).
 std::string DefaultDataFile() {
     std::error_code ec;
-    if (std::filesystem::exists(MIVO_CATALOGUE_DEFAULT_DATA, ec))
-        return MIVO_CATALOGUE_DEFAULT_DATA;
+    if (std::filesystem::exists(MIVO_CATALOGUE_DEFAULT_DATA, ec)) return MIVO_CATALOGUE_DEFAULT_DATA;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec) {
         std::filesystem::path installed = exe.parent_path().parent_path() / "share" / "mivo" / "catalogue.json";
-        if (std::filesystem::exists(installed, ec))
-            return installed.string();
+        if (std::filesystem::exists(installed, ec)) return installed.string();
     }
     return MIVO_CATALOGUE_DEFAULT_DATA;
 }
@@ -68,8 +66,7 @@ std::string DefaultDataFile() {
 bool ParseInt(const char* text, int low, int high, int& out) {
     char* end = nullptr;
     long value = std::strtol(text, &end, 10);
-    if (!*text || *end || value < low || value > high)
-        return false;
+    if (!*text || *end || value < low || value > high) return false;
     out = static_cast<int>(value);
     return true;
 }
@@ -120,10 +117,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (int status = ParseOptions(argc, argv, options))
-        return status;
-    if (options.dataFile.empty())
-        options.dataFile = DefaultDataFile();
+    if (int status = ParseOptions(argc, argv, options)) return status;
+    if (options.dataFile.empty()) options.dataFile = DefaultDataFile();
 
     std::optional<catalogue::Catalogue> data;
     try {
@@ -182,8 +177,7 @@ int main(int argc, char** argv) {
     bool ok = server.listen_after_bind();
     finished = true;
     // When the server ended on its own, wake the waiting thread so it can be joined.
-    if (!stopping)
-        pthread_kill(stopper.native_handle(), SIGTERM);
+    if (!stopping) pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
     return ok || stopping ? 0 : 1;
 }

@@ -25,19 +25,35 @@ const wchar_t kPattern[] = L"<a href=\"http://www\\.catalogue\\.example(/artist/
                            L"<span class=\"mod_attrib\">";
 
 const std::wstring_view kPieces[] = {
-    L"<a href=\"http://www.catalogue.example/artist/", L"<a href=\"http://www.catalogue.example/artist/a",
-    L"<a href=\"http://www.catalogue.example/artis", L"<a href=\"http://", L"www.catalogue.example", L"/artist/",
-    L"</a><span class=\"mod_attrib\">", L"</a>", L"<span class=\"mod_attrib\">", L"</a><span class=\"mod_",
-    L"\"", L">", L"<", L"\">", L"\">Name", L"x", L" ", L"\n", L"é", std::wstring_view(L"\0", 1), L"<b>", L"'",
+    L"<a href=\"http://www.catalogue.example/artist/",
+    L"<a href=\"http://www.catalogue.example/artist/a",
+    L"<a href=\"http://www.catalogue.example/artis",
+    L"<a href=\"http://",
+    L"www.catalogue.example",
+    L"/artist/",
+    L"</a><span class=\"mod_attrib\">",
+    L"</a>",
+    L"<span class=\"mod_attrib\">",
+    L"</a><span class=\"mod_",
+    L"\"",
+    L">",
+    L"<",
+    L"\">",
+    L"\">Name",
+    L"x",
+    L" ",
+    L"\n",
+    L"é",
+    std::wstring_view(L"\0", 1),
+    L"<b>",
+    L"'",
 };
 
 std::wstring PageFromBytes(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    if (bytes.empty() || (static_cast<unsigned char>(bytes[0]) & 2) == 0)
-        return fuzzsupport::WideFromBytes(bytes);
+    if (bytes.empty() || (static_cast<unsigned char>(bytes[0]) & 2) == 0) return fuzzsupport::WideFromBytes(bytes);
     std::wstring page;
-    for (unsigned char byte : bytes.substr(1))
-        page += kPieces[byte % std::size(kPieces)];
+    for (unsigned char byte : bytes.substr(1)) page += kPieces[byte % std::size(kPieces)];
     return page;
 }
 
@@ -50,8 +66,7 @@ struct Found {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::wstring page = PageFromBytes(data, size);
-    if (page.size() > kMaxPage)
-        page.resize(kMaxPage);
+    if (page.size() > kMaxPage) page.resize(kMaxPage);
 
     // One matcher for the whole run: making one takes longer than a search.
     static CRegexMatcher matcher;

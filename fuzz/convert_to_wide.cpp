@@ -18,8 +18,15 @@ using fuzzsupport::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
-    const int codePages[] = {platform::kCodePageUtf8, 1252, platform::kCodePageAnsi, platform::kCodePageThreadAnsi,
-                             28591, 65000, 1200, -1, 12345};
+    const int codePages[] = {platform::kCodePageUtf8,
+                             1252,
+                             platform::kCodePageAnsi,
+                             platform::kCodePageThreadAnsi,
+                             28591,
+                             65000,
+                             1200,
+                             -1,
+                             12345};
     const int codePage = input.PickValueInArray(codePages);
     const std::string bytes = input.ConsumeRemainingBytesAsString();
     const std::string text = bytes.substr(0, bytes.find('\0'));

@@ -32,8 +32,7 @@ bool HoldsDecodableNumericReference(const std::wstring& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::wstring input =
-        fuzzsupport::WideFromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::wstring input = fuzzsupport::WideFromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
     CString text(input);
     DecodeHtmlEntities(text);
     Require(text.GetLength() <= static_cast<int>(input.size()), "decoding never lengthens the text");

@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     {
         CStdioFileEx file;
-        Require(file.Open(copy.c_str(), CFile::modeWrite | CFile::modeCreate | CFile::typeText |
-                                            CStdioFileEx::modeUtf16Text),
+        Require(file.Open(copy.c_str(),
+                          CFile::modeWrite | CFile::modeCreate | CFile::typeText | CStdioFileEx::modeUtf16Text),
                 "the copy opens");
         for (const std::wstring& line : lines) file.WriteString((line + L"\r\n").c_str());
     }

@@ -23,10 +23,8 @@ struct CommandEntry {
 };
 
 constexpr CommandEntry kCommands[] = {
-    {Command::Artist, "artist", 1, 1, "NAME"},
-    {Command::Albums, "albums", 1, 1, "NAME"},
-    {Command::Album, "album", 1, 1, "ADDRESS"},
-    {Command::Lookup, "lookup", 1, 2, "NAME [TITLE]"},
+    {Command::Artist, "artist", 1, 1, "NAME"},  {Command::Albums, "albums", 1, 1, "NAME"},
+    {Command::Album, "album", 1, 1, "ADDRESS"}, {Command::Lookup, "lookup", 1, 2, "NAME [TITLE]"},
     {Command::Info, "info", 0, 0, ""},
 };
 
@@ -89,7 +87,8 @@ const std::vector<OptionEntry>& OptionTable() {
          }},
         {"--cache", true, [](Options& o, const std::string& v) { return SetPath(o.cacheFolder, "--cache", v); }},
         {"--log-dir", true, [](Options& o, const std::string& v) { return SetPath(o.logFolder, "--log-dir", v); }},
-        {"--parent-log", true, [](Options& o, const std::string& v) { return SetPath(o.parentLog, "--parent-log", v); }},
+        {"--parent-log", true,
+         [](Options& o, const std::string& v) { return SetPath(o.parentLog, "--parent-log", v); }},
         {"--trace-level", true,
          [](Options& o, const std::string& v) -> std::string {
              for (const char* level : kTraceLevels)
@@ -108,11 +107,31 @@ const std::vector<OptionEntry>& OptionTable() {
              o.delayMs = value;
              return {};
          }},
-        {"--json", false, [](Options& o, const std::string&) { o.json = true; return std::string(); }},
-        {"--stats", false, [](Options& o, const std::string&) { o.statistics = true; return std::string(); }},
-        {"--help", false, [](Options& o, const std::string&) { o.help = true; return std::string(); }},
-        {"-h", false, [](Options& o, const std::string&) { o.help = true; return std::string(); }},
-        {"--version", false, [](Options& o, const std::string&) { o.version = true; return std::string(); }},
+        {"--json", false,
+         [](Options& o, const std::string&) {
+             o.json = true;
+             return std::string();
+         }},
+        {"--stats", false,
+         [](Options& o, const std::string&) {
+             o.statistics = true;
+             return std::string();
+         }},
+        {"--help", false,
+         [](Options& o, const std::string&) {
+             o.help = true;
+             return std::string();
+         }},
+        {"-h", false,
+         [](Options& o, const std::string&) {
+             o.help = true;
+             return std::string();
+         }},
+        {"--version", false,
+         [](Options& o, const std::string&) {
+             o.version = true;
+             return std::string();
+         }},
     };
     return table;
 }
@@ -189,15 +208,16 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     }
     const size_t count = words.size() - 1;
     if (count < command->minArguments || count > command->maxArguments) {
-        result.error = std::string(command->name) + " takes " + (command->arguments[0] ? command->arguments : "no arguments") +
+        result.error = std::string(command->name) + " takes " +
+                       (command->arguments[0] ? command->arguments : "no arguments") +
                        (count < command->minArguments ? "; an argument is missing" : "; too many arguments");
         return result;
     }
     options.command = command->command;
     for (size_t i = 1; i < words.size(); ++i) {
         if (words[i].empty() || words[i].find_first_not_of(" \t") == std::string::npos) {
-            result.error = std::string(command->name) + ": an empty " + (command->command == Command::Album ? "address" : "name") +
-                           " cannot be looked up";
+            result.error = std::string(command->name) + ": an empty " +
+                           (command->command == Command::Album ? "address" : "name") + " cannot be looked up";
             return result;
         }
         options.arguments.push_back(FromUtf8(words[i]));
@@ -217,48 +237,47 @@ std::string UsageText() {
 }
 
 std::string HelpText() {
-    return
-        "usage: mivo [options] COMMAND ARGS\n"
-        "\n"
-        "Looks up artists and albums on the music catalogue through the mivo search plug-in.\n"
-        "\n"
-        "commands:\n"
-        "  artist NAME            the artist page address\n"
-        "  albums NAME            the artist's albums\n"
-        "  album ADDRESS          one album completed from its page address\n"
-        "  lookup NAME [TITLE]    the albums of NAME, then the details of the album whose title is\n"
-        "                         nearest TITLE (the first album when TITLE is left out); titles equal\n"
-        "                         but for letter case win, then the fewest letters inserted, deleted or\n"
-        "                         replaced (ignoring case); on a tie the album listed first\n"
-        "  info                   the plug-in's marker fields, source name, source id and statistics\n"
-        "\n"
-        "options:\n"
-        "  --plugin PATH          plug-in module to load (default: ../lib/libmivo.so beside the program)\n"
-        "  --proxy HOST:PORT      proxy for every page the plug-in fetches (its \"HttpProxy\" question)\n"
-        "  --max-difference F     the plug-in accepts an artist whose name differs from NAME by less\n"
-        "                         than F (\"MaxMatchDifference\"). Without it the plug-in keeps its own\n"
-        "                         1.0: names equal but for letter case. On its scale a letter costs 70\n"
-        "                         to insert or delete and 100 to replace, a blank 5, punctuation 20 to\n"
-        "                         30, a leading \"The \" 215; differences inside brackets cost a tenth.\n"
-        "                         So 101 allows one wrong letter, 216 a missing \"The \"\n"
-        "  --cache DIR            artist address cache folder (\"LocalCacheFolder\"); a second run with the\n"
-        "                         same folder finds known artists without a search request\n"
-        "  --log-dir DIR          folder of the plug-in's trace log (\"LogFolder\")\n"
-        "  --trace-level NAME     Error, Warning, Info, Debug, Detail or Verbose (\"TraceLevel\")\n"
-        "  --parent-log FILE      log file the run's trace log is merged into before exit\n"
-        "                         (\"ParentLogfilePath\"; needs --log-dir)\n"
-        "  --delay MS             minimum gap between two contacts of one web host (default 1000)\n"
-        "  --json                 machine-readable output on stdout, one JSON document\n"
-        "  --stats                also print the download statistics (always present in --json)\n"
-        "  --help, --version\n"
-        "  --                     ends the options, for a name that begins with \"-\"\n"
-        "\n"
-        "exit status: 0 success, 1 the plug-in answered failure (or could not be loaded),\n"
-        "             2 usage error, 130 interrupted (Ctrl-C or SIGTERM; what was found is printed)\n"
-        "\n"
-        "examples:\n"
-        "  mivo --proxy 127.0.0.1:8080 albums \"ARTIST\"\n"
-        "  mivo --proxy 127.0.0.1:8080 --cache ~/.cache/mivo --json lookup \"ARTIST\" \"TITLE\"\n";
+    return "usage: mivo [options] COMMAND ARGS\n"
+           "\n"
+           "Looks up artists and albums on the music catalogue through the mivo search plug-in.\n"
+           "\n"
+           "commands:\n"
+           "  artist NAME            the artist page address\n"
+           "  albums NAME            the artist's albums\n"
+           "  album ADDRESS          one album completed from its page address\n"
+           "  lookup NAME [TITLE]    the albums of NAME, then the details of the album whose title is\n"
+           "                         nearest TITLE (the first album when TITLE is left out); titles equal\n"
+           "                         but for letter case win, then the fewest letters inserted, deleted or\n"
+           "                         replaced (ignoring case); on a tie the album listed first\n"
+           "  info                   the plug-in's marker fields, source name, source id and statistics\n"
+           "\n"
+           "options:\n"
+           "  --plugin PATH          plug-in module to load (default: ../lib/libmivo.so beside the program)\n"
+           "  --proxy HOST:PORT      proxy for every page the plug-in fetches (its \"HttpProxy\" question)\n"
+           "  --max-difference F     the plug-in accepts an artist whose name differs from NAME by less\n"
+           "                         than F (\"MaxMatchDifference\"). Without it the plug-in keeps its own\n"
+           "                         1.0: names equal but for letter case. On its scale a letter costs 70\n"
+           "                         to insert or delete and 100 to replace, a blank 5, punctuation 20 to\n"
+           "                         30, a leading \"The \" 215; differences inside brackets cost a tenth.\n"
+           "                         So 101 allows one wrong letter, 216 a missing \"The \"\n"
+           "  --cache DIR            artist address cache folder (\"LocalCacheFolder\"); a second run with the\n"
+           "                         same folder finds known artists without a search request\n"
+           "  --log-dir DIR          folder of the plug-in's trace log (\"LogFolder\")\n"
+           "  --trace-level NAME     Error, Warning, Info, Debug, Detail or Verbose (\"TraceLevel\")\n"
+           "  --parent-log FILE      log file the run's trace log is merged into before exit\n"
+           "                         (\"ParentLogfilePath\"; needs --log-dir)\n"
+           "  --delay MS             minimum gap between two contacts of one web host (default 1000)\n"
+           "  --json                 machine-readable output on stdout, one JSON document\n"
+           "  --stats                also print the download statistics (always present in --json)\n"
+           "  --help, --version\n"
+           "  --                     ends the options, for a name that begins with \"-\"\n"
+           "\n"
+           "exit status: 0 success, 1 the plug-in answered failure (or could not be loaded),\n"
+           "             2 usage error, 130 interrupted (Ctrl-C or SIGTERM; what was found is printed)\n"
+           "\n"
+           "examples:\n"
+           "  mivo --proxy 127.0.0.1:8080 albums \"ARTIST\"\n"
+           "  mivo --proxy 127.0.0.1:8080 --cache ~/.cache/mivo --json lookup \"ARTIST\" \"TITLE\"\n";
 }
 
 }  // namespace mivo_host

@@ -20,14 +20,14 @@ struct Options {
     Command command = Command::None;
     std::vector<std::wstring> arguments;  // NAME, [TITLE] or ADDRESS, as the command takes them
 
-    std::string pluginPath;                   // empty: the library installed beside the program
-    std::optional<std::wstring> proxy;        // answered to "HttpProxy"
-    std::optional<float> maxDifference;       // answered to "MaxMatchDifference"
-    std::optional<std::string> cacheFolder;   // "LocalCacheFolder"
-    std::optional<std::string> logFolder;     // "LogFolder"
-    std::optional<std::wstring> traceLevel;   // "TraceLevel", one of the plug-in's level names
-    std::optional<std::string> parentLog;     // "ParentLogfilePath"
-    int delayMs = 1000;                       // minimum gap between two contacts of one web host
+    std::string pluginPath;                  // empty: the library installed beside the program
+    std::optional<std::wstring> proxy;       // answered to "HttpProxy"
+    std::optional<float> maxDifference;      // answered to "MaxMatchDifference"
+    std::optional<std::string> cacheFolder;  // "LocalCacheFolder"
+    std::optional<std::string> logFolder;    // "LogFolder"
+    std::optional<std::wstring> traceLevel;  // "TraceLevel", one of the plug-in's level names
+    std::optional<std::string> parentLog;    // "ParentLogfilePath"
+    int delayMs = 1000;                      // minimum gap between two contacts of one web host
     bool json = false;
     bool statistics = false;  // human output: print the download statistics too
     bool help = false;

@@ -75,10 +75,8 @@ void RunInfo(CBasicTagsDllInterface& plugin, const std::string& pluginPath, Comm
     const auto marker = ReadPluginMarker(pluginPath);
     if (marker) result.facts.marker = *marker;
     result.succeeded = named && identified && marker.has_value();
-    if (!marker)
-        result.failure = "the plug-in " + pluginPath + " carries no information marker";
-    else if (!result.succeeded)
-        result.failure = "the plug-in does not answer SourceName and SourceId";
+    if (!marker) result.failure = "the plug-in " + pluginPath + " carries no information marker";
+    else if (!result.succeeded) result.failure = "the plug-in does not answer SourceName and SourceId";
 }
 
 }  // namespace

@@ -35,11 +35,11 @@ struct PluginFacts {
 
 struct CommandResult {
     Command command = Command::None;
-    std::wstring artist;                // NAME as asked (artist, albums, lookup)
-    std::wstring artistUrl;             // artist: the artist page address
-    AlbumInfoList albums;               // albums, lookup
-    std::optional<AlbumResult> album;   // album, lookup (absent when no album was completed)
-    PluginFacts facts;                  // info
+    std::wstring artist;               // NAME as asked (artist, albums, lookup)
+    std::wstring artistUrl;            // artist: the artist page address
+    AlbumInfoList albums;              // albums, lookup
+    std::optional<AlbumResult> album;  // album, lookup (absent when no album was completed)
+    PluginFacts facts;                 // info
     Statistics statistics;
     bool succeeded = false;
     std::string failure;  // why the command failed, when it did

@@ -18,9 +18,9 @@
 namespace mivo_host {
 
 struct HostAnswers {
-    std::optional<float> maxDifference;   // "MaxMatchDifference"
-    std::optional<std::wstring> proxy;    // "HttpProxy"
-    CHostIgnoreInterface* gate = nullptr; // "HostIgnore"; not owned
+    std::optional<float> maxDifference;    // "MaxMatchDifference"
+    std::optional<std::wstring> proxy;     // "HttpProxy"
+    CHostIgnoreInterface* gate = nullptr;  // "HostIgnore"; not owned
 };
 
 class HostCallbacks : public CBasicTagsHostInterface {

@@ -40,7 +40,8 @@ int HostGate::EnterHost(const wchar_t* host, int count) {
     m_lastContact[key] = now;
     ++m_contacts;
     if (m_progress)
-        m_progress->Contacting(host ? host : L"", std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
+        m_progress->Contacting(host ? host : L"",
+                               std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
     return 1;
 }
 

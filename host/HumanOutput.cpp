@@ -102,8 +102,7 @@ std::string FormatHuman(const CommandResult& result, bool withStatistics) {
             out = Info(result);
             withStatistics = true;
             break;
-        case Command::None:
-            break;
+        case Command::None: break;
     }
     if (withStatistics) out += (out.empty() ? L"" : L"\n") + StatisticsLine(result.statistics);
     return ToUtf8(out);

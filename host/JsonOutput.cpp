@@ -29,13 +29,11 @@ Json AlbumList(const AlbumInfoList& albums) {
 // when the details ran to their end, and still true of a walk cut short.
 Json AlbumDocument(const AlbumResult& result) {
     Json tracks = Json::array();
-    for (const TrackInfo& track : result.tracks) tracks.push_back(Json{{"number", track.number}, {"title", Text(track.title)}});
-    return Json{{"url", Text(result.album.url)},
-                {"year", result.album.year},
-                {"genre", Text(result.album.genre)},
-                {"cover", Text(result.cover)},
-                {"trackCount", result.tracks.size()},
-                {"tracks", std::move(tracks)}};
+    for (const TrackInfo& track : result.tracks)
+        tracks.push_back(Json{{"number", track.number}, {"title", Text(track.title)}});
+    return Json{{"url", Text(result.album.url)},      {"year", result.album.year},
+                {"genre", Text(result.album.genre)},  {"cover", Text(result.cover)},
+                {"trackCount", result.tracks.size()}, {"tracks", std::move(tracks)}};
 }
 
 std::string Marker(const CommandResult& result, const char* key) {
@@ -71,8 +69,7 @@ std::string FormatJson(const CommandResult& result) {
             document["sourceName"] = Text(result.facts.sourceName);
             document["sourceId"] = Text(result.facts.sourceId);
             break;
-        case Command::None:
-            break;
+        case Command::None: break;
     }
     document["statistics"] = Json{{"downloads", result.statistics.downloads},
                                   {"successful", result.statistics.successful},

@@ -83,7 +83,8 @@ std::optional<std::map<std::string, std::string>> ParsePluginMarker(const std::s
                 break;
             }
             std::string value = text.substr(equals + 1, semicolon - equals - 1);
-            if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+                value = value.substr(1, value.size() - 2);
             fields[text.substr(pos, equals - pos)] = value;
             pos = semicolon + 1;
         }

@@ -8,10 +8,8 @@ namespace mivo_host {
 void Progress::Contacting(const std::wstring& host, long long waitedMs) {
     if (!m_enabled) return;
     const std::string name = ToUtf8(Printable(host));
-    if (waitedMs > 0)
-        std::fprintf(m_out, "mivo: contacting %s (after waiting %lld ms)\n", name.c_str(), waitedMs);
-    else
-        std::fprintf(m_out, "mivo: contacting %s\n", name.c_str());
+    if (waitedMs > 0) std::fprintf(m_out, "mivo: contacting %s (after waiting %lld ms)\n", name.c_str(), waitedMs);
+    else std::fprintf(m_out, "mivo: contacting %s\n", name.c_str());
     std::fflush(m_out);
 }
 

@@ -128,7 +128,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const ParseResult parsed = ParseCommandLine(args);
     if (parsed.options.help) return WriteOut(HelpText()) ? kExitSuccess : kExitFailure;
-    if (parsed.options.version) return WriteOut(std::string("mivo ") + MIVO_VERSION + "\n") ? kExitSuccess : kExitFailure;
+    if (parsed.options.version)
+        return WriteOut(std::string("mivo ") + MIVO_VERSION + "\n") ? kExitSuccess : kExitFailure;
     if (!parsed.ok()) {
         Error(parsed.error);
         std::fputs(UsageText().c_str(), stderr);

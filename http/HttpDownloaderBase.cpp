@@ -81,9 +81,8 @@ void CHttpDownloaderBase::SetHeader(const std::string& name, const std::string& 
 
 bool CHttpDownloaderBase::Download(const std::string& url) {
     m_strUrl = url;
-    const bool ok =
-        OpenRequest("GET") && AddRequestHeaders() && SendRequest(std::string()) && ReceiveResponse(false) &&
-        DownloadData();
+    const bool ok = OpenRequest("GET") && AddRequestHeaders() && SendRequest(std::string()) && ReceiveResponse(false) &&
+                    DownloadData();
     CloseRequest();
     return ok;
 }

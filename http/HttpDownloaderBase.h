@@ -88,20 +88,20 @@ protected:
 
 public:
     std::string m_strUrl;
-    std::string m_strReferrer;  // sent as the referrer when not blank
-    std::string m_strCookie;       // sent as "Cookie: " on every request when not empty
-    std::string m_strContentType;  // of the last response
+    std::string m_strReferrer;       // sent as the referrer when not blank
+    std::string m_strCookie;         // sent as "Cookie: " on every request when not empty
+    std::string m_strContentType;    // of the last response
     uint32_t m_dwContentLength = 0;  // of the last response, 0 when absent
-    std::string m_strData;         // the body after a successful DownloadData()
+    std::string m_strData;           // the body after a successful DownloadData()
     uint32_t m_dwBytesReceived = 0;
-    std::map<std::string, std::string> m_mapRequestHeaders;  // for the next request only
+    std::map<std::string, std::string> m_mapRequestHeaders;                // for the next request only
     std::map<std::string, std::vector<std::string>> m_mapResponseHeaders;  // name as received, values in order
     std::wstring m_strOutputFile;
-    uint32_t m_dwTimeout = 0;      // milliseconds for connect and receive; 0 = the client's defaults
+    uint32_t m_dwTimeout = 0;  // milliseconds for connect and receive; 0 = the client's defaults
     CHttpDownloadProgress* m_pProgress = nullptr;
-    bool m_bCancel = false;        // when raised, DownloadData() stops after the current chunk
+    bool m_bCancel = false;  // when raised, DownloadData() stops after the current chunk
     uint32_t m_dwStatusCode = 0;
-    CString m_strStatusText;       // the reason phrase of the last response
-    uint32_t m_dwLastError = 0;  // code of the last failing client call (platform/HttpError.h)
+    CString m_strStatusText;              // the reason phrase of the last response
+    uint32_t m_dwLastError = 0;           // code of the last failing client call (platform/HttpError.h)
     platform::HttpKeepGoing m_keepGoing;  // asked while a transfer waits; "no" fails Download() at once
 };

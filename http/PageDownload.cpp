@@ -27,9 +27,7 @@ CString ErrorText(uint32_t code) {
 std::string Narrow(const CString& text) { return std::string(WideToNarrow(text.GetString()).GetString()); }
 
 // Counters grow modulo 2^32.
-void AddWrapping(int& counter, uint32_t amount) {
-    counter = static_cast<int>(static_cast<uint32_t>(counter) + amount);
-}
+void AddWrapping(int& counter, uint32_t amount) { counter = static_cast<int>(static_cast<uint32_t>(counter) + amount); }
 
 }  // namespace
 
@@ -44,8 +42,8 @@ bool DownloadUrl(const CString& url, CString& text, const CString& proxy, int co
     downloader.SetHeader("User-Agent", Narrow(agent));
 
     if (!downloader.Download(Narrow(url))) {
-        TheTraceLog().Write(TRACE_WARNING, CString(L"Download fails: ") + url + L", Proxy: " + proxy +
-                                               L", Response: " + downloader.m_strStatusText + L", Error:" +
+        TheTraceLog().Write(TRACE_WARNING, CString(L"Download fails: ") + url + L", Proxy: " + proxy + L", Response: " +
+                                               downloader.m_strStatusText + L", Error:" +
                                                ErrorText(downloader.m_dwLastError));
         return false;
     }

@@ -82,8 +82,8 @@ platform::LocalTime CTraceFileWriter::Now() const { return m_clock ? m_clock() :
 void CTraceFileWriter::CreateLogFile() {
     const platform::LocalTime now = Now();
     CString stem;
-    stem.Format(L"%s_%04d%02d%02d_%02d%02d%02d_%X", m_pBaseName ? m_pBaseName->c_str() : L"Trace", now.year,
-                now.month, now.day, now.hour, now.minute, now.second, platform::CurrentProcessId());
+    stem.Format(L"%s_%04d%02d%02d_%02d%02d%02d_%X", m_pBaseName ? m_pBaseName->c_str() : L"Trace", now.year, now.month,
+                now.day, now.hour, now.minute, now.second, platform::CurrentProcessId());
     m_file.reset();
     // The file is always a new one: a name that is taken (by an earlier file
     // of this process, or by anything placed there, a link included) gives
@@ -141,8 +141,8 @@ void CTraceFileWriter::WriteLine(int level, const wchar_t* format, ...) {
     }
 
     CString line;
-    line.Format(L"%02d:%02d:%02d.%03d %X %s: ", now.hour, now.minute, now.second, now.millisecond,
-                m_ownerThread.load(), label);
+    line.Format(L"%02d:%02d:%02d.%03d %X %s: ", now.hour, now.minute, now.second, now.millisecond, m_ownerThread.load(),
+                label);
     CString message;
     va_list args;
     va_start(args, format);

@@ -15,7 +15,8 @@ void AppendEscapedTraceText(std::wstring& line, std::wstring_view text, size_t m
     size_t from = 0;
     while (from < text.size() && room > 0) {
         // Copy the run of plain characters up to the next one to escape.
-        const auto special = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), NeedsTraceEscape);
+        const auto special =
+            std::find_if(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), NeedsTraceEscape);
         const size_t until = static_cast<size_t>(special - text.begin());
         const size_t plain = std::min(until - from, room);
         line.append(text, from, plain);

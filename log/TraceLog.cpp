@@ -96,8 +96,7 @@ void CTraceLog::WriteFormat(int level, const wchar_t* format, ...) {
 
 void CTraceLog::WriteLastError(int level, const wchar_t* text, uint32_t errorCode) {
     const std::wstring systemText = platform::SystemErrorText(errorCode);
-    WriteFormat(level, L"%s GetLastError():%d, %s", text ? text : L"", static_cast<int>(errorCode),
-                systemText.c_str());
+    WriteFormat(level, L"%s GetLastError():%d, %s", text ? text : L"", static_cast<int>(errorCode), systemText.c_str());
 }
 
 void CTraceLog::Close() {
@@ -139,9 +138,8 @@ void CTraceLog::CloseAndMerge() {
         std::optional<uint64_t> blockStart;
         try {
             if (source.Open(runFile, CFile::modeRead | CFile::typeText) &&
-                parent.Open(parentPath,
-                            CFile::modeWrite | CFile::shareDenyWrite | CFile::modeCreate | CFile::modeNoTruncate |
-                                CFile::typeText | CStdioFileEx::modeUtf16Text) &&
+                parent.Open(parentPath, CFile::modeWrite | CFile::shareDenyWrite | CFile::modeCreate |
+                                            CFile::modeNoTruncate | CFile::typeText | CStdioFileEx::modeUtf16Text) &&
                 // The system does not enforce the deny-write sharing: merges
                 // of other processes are kept out by the lock, and the end of
                 // the file is found only once it is held.

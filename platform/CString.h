@@ -23,7 +23,8 @@ class CString {
 public:
     CString() = default;
     CString(const wchar_t* text) : m_str(text ? text : L"") {}
-    CString(const wchar_t* text, int length) : m_str(text ? std::wstring(text, length < 0 ? 0 : length) : std::wstring()) {}
+    CString(const wchar_t* text, int length)
+        : m_str(text ? std::wstring(text, length < 0 ? 0 : length) : std::wstring()) {}
     CString(std::wstring text) : m_str(std::move(text)) {}
     CString(std::wstring_view text) : m_str(text) {}
     CString(wchar_t ch, int repeat = 1) : m_str(repeat > 0 ? repeat : 0, ch) {}
@@ -88,19 +89,56 @@ public:
     int Compare(const wchar_t* other) const;
     int CompareNoCase(const wchar_t* other) const;
 
-    CString& operator=(const wchar_t* text) { m_str = text ? text : L""; return *this; }
-    CString& operator=(wchar_t ch) { m_str.assign(1, ch); return *this; }
-    CString& operator=(const std::wstring& text) { m_str = text; return *this; }
-    CString& operator+=(const CString& other) { m_str += other.m_str; return *this; }
-    CString& operator+=(const wchar_t* text) { if (text) m_str += text; return *this; }
-    CString& operator+=(wchar_t ch) { m_str += ch; return *this; }
-    CString& operator+=(const std::wstring& text) { m_str += text; return *this; }
+    CString& operator=(const wchar_t* text) {
+        m_str = text ? text : L"";
+        return *this;
+    }
+    CString& operator=(wchar_t ch) {
+        m_str.assign(1, ch);
+        return *this;
+    }
+    CString& operator=(const std::wstring& text) {
+        m_str = text;
+        return *this;
+    }
+    CString& operator+=(const CString& other) {
+        m_str += other.m_str;
+        return *this;
+    }
+    CString& operator+=(const wchar_t* text) {
+        if (text) m_str += text;
+        return *this;
+    }
+    CString& operator+=(wchar_t ch) {
+        m_str += ch;
+        return *this;
+    }
+    CString& operator+=(const std::wstring& text) {
+        m_str += text;
+        return *this;
+    }
 
     friend CString operator+(const CString& a, const CString& b) { return CString(a.m_str + b.m_str); }
-    friend CString operator+(const CString& a, const wchar_t* b) { CString r(a); r += b; return r; }
-    friend CString operator+(const wchar_t* a, const CString& b) { CString r(a); r += b; return r; }
-    friend CString operator+(const CString& a, wchar_t b) { CString r(a); r += b; return r; }
-    friend CString operator+(wchar_t a, const CString& b) { CString r(a); r += b; return r; }
+    friend CString operator+(const CString& a, const wchar_t* b) {
+        CString r(a);
+        r += b;
+        return r;
+    }
+    friend CString operator+(const wchar_t* a, const CString& b) {
+        CString r(a);
+        r += b;
+        return r;
+    }
+    friend CString operator+(const CString& a, wchar_t b) {
+        CString r(a);
+        r += b;
+        return r;
+    }
+    friend CString operator+(wchar_t a, const CString& b) {
+        CString r(a);
+        r += b;
+        return r;
+    }
 
     friend bool operator==(const CString& a, const CString& b) { return a.m_str == b.m_str; }
     friend bool operator==(const CString& a, const wchar_t* b) { return a.m_str == (b ? b : L""); }

@@ -22,7 +22,10 @@ inline std::wstring TranslateFormat(const wchar_t* format) {
         out += *p;
         if (*p != L'%') continue;
         ++p;
-        if (*p == L'%') { out += L'%'; continue; }
+        if (*p == L'%') {
+            out += L'%';
+            continue;
+        }
         while (*p && std::wcschr(L"-+ #0123456789.*", *p)) out += *p++;
         bool narrow = false, wide = false;
         std::wstring length;
@@ -113,7 +116,10 @@ inline int CString::Insert(int index, const wchar_t* text) {
 inline int CString::Replace(wchar_t oldCh, wchar_t newCh) {
     int count = 0;
     for (auto& c : m_str)
-        if (c == oldCh) { c = newCh; ++count; }
+        if (c == oldCh) {
+            c = newCh;
+            ++count;
+        }
     return count;
 }
 

@@ -181,8 +181,7 @@ std::optional<size_t> EncodedLength(int codePage, std::wstring_view text) {
     return text.size();
 }
 
-std::optional<size_t> EncodeInto(int codePage, std::wstring_view text, char* out, char defaultChar,
-                                 bool* usedDefault) {
+std::optional<size_t> EncodeInto(int codePage, std::wstring_view text, char* out, char defaultChar, bool* usedDefault) {
     if (usedDefault) *usedDefault = false;
     const int cp = Resolve(codePage);
     if (cp == kCodePageUtf8) return EncodeUtf8(text, out);

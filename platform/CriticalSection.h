@@ -13,9 +13,15 @@ public:
     CCriticalSection& operator=(const CCriticalSection&) = delete;
 
     // Waits for and takes the lock; a thread that already holds it takes it again.
-    bool Lock() { m_mutex.lock(); return true; }
+    bool Lock() {
+        m_mutex.lock();
+        return true;
+    }
     // Releases one hold of the lock.
-    bool Unlock() { m_mutex.unlock(); return true; }
+    bool Unlock() {
+        m_mutex.unlock();
+        return true;
+    }
 
 private:
     std::recursive_mutex m_mutex;
@@ -38,7 +44,10 @@ public:
     }
     // Releases the section if this holder holds it.
     bool Unlock() {
-        if (m_section && m_locked) { m_section->Unlock(); m_locked = false; }
+        if (m_section && m_locked) {
+            m_section->Unlock();
+            m_locked = false;
+        }
         return true;
     }
     bool IsLocked() const { return m_locked; }

@@ -40,13 +40,23 @@ const char* CFileException::what() const noexcept { return m_what.c_str(); }
 int CFileException::OsErrorToCause(uint32_t osError) {
     switch (osError) {
         case ENOENT: return fileNotFound;
-        case ENOTDIR: case ENAMETOOLONG: case ELOOP: return badPath;
-        case EMFILE: case ENFILE: return tooManyOpenFiles;
-        case EACCES: case EPERM: case EROFS: case EISDIR: case ENXIO: return accessDenied;
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        case ELOOP: return badPath;
+        case EMFILE:
+        case ENFILE: return tooManyOpenFiles;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+        case ENXIO: return accessDenied;
         case EBADF: return invalidFile;
-        case ESPIPE: case EINVAL: return badSeek;
+        case ESPIPE:
+        case EINVAL: return badSeek;
         case EIO: return hardIO;
-        case ENOSPC: case EDQUOT: case EFBIG: return diskFull;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return diskFull;
         default: return genericException;
     }
 }
@@ -242,7 +252,10 @@ void CStdioFile::Write(const void* buffer, unsigned count) {
 }
 
 void CStdioFile::Close() {
-    if (!m_pStream) { CFile::Close(); return; }
+    if (!m_pStream) {
+        CFile::Close();
+        return;
+    }
     std::FILE* stream = m_pStream;
     m_pStream = nullptr;
     m_fd = -1;

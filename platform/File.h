@@ -19,8 +19,21 @@
 class CFileException : public std::exception {
 public:
     enum Cause {
-        none = 0, genericException, fileNotFound, badPath, tooManyOpenFiles, accessDenied, invalidFile,
-        removeCurrentDir, directoryFull, badSeek, hardIO, sharingViolation, lockViolation, diskFull, endOfFile
+        none = 0,
+        genericException,
+        fileNotFound,
+        badPath,
+        tooManyOpenFiles,
+        accessDenied,
+        invalidFile,
+        removeCurrentDir,
+        directoryFull,
+        badSeek,
+        hardIO,
+        sharingViolation,
+        lockViolation,
+        diskFull,
+        endOfFile
     };
 
     CFileException() = default;
@@ -46,11 +59,19 @@ private:
 class CFile {
 public:
     enum OpenFlags : unsigned {
-        modeRead = 0x0000, modeWrite = 0x0001, modeReadWrite = 0x0002,
-        shareCompat = 0x0000, shareExclusive = 0x0010, shareDenyWrite = 0x0020, shareDenyRead = 0x0030,
-        shareDenyNone = 0x0040, modeNoInherit = 0x0080,
-        modeCreate = 0x1000, modeNoTruncate = 0x2000,
-        typeText = 0x4000, typeBinary = 0x8000,
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareCompat = 0x0000,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeNoInherit = 0x0080,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
         // With modeCreate: the file must not exist yet; anything at the name,
         // a link included, makes the open fail.
         modeCreateNew = 0x1000000

@@ -36,8 +36,7 @@ int Fail(uint32_t code, uint32_t& error) {
 uint32_t Errno() { return errno != 0 ? static_cast<uint32_t>(errno) : static_cast<uint32_t>(EIO); }
 
 // Opens or creates path as the request says, without checks on what it is.
-int OpenOrCreate(const std::string& path, const FileOpenRequest& request, int flags, uint32_t& error,
-                 bool& created) {
+int OpenOrCreate(const std::string& path, const FileOpenRequest& request, int flags, uint32_t& error, bool& created) {
     for (int round = 0; round < kOpenRounds; ++round) {
         if (request.creation != FileCreation::createNew) {
             const int fd = ::open(path.c_str(), flags);

@@ -41,8 +41,7 @@ struct FileOpenRequest {
 // ENXIO for a FIFO, device or socket, EISDIR for a folder, EACCES for a file
 // without write permission opened for writing, EEXIST for a clash of
 // createNew, or what open(2) reported.
-int OpenRegularFile(const std::string& path, const FileOpenRequest& request, uint32_t& error,
-                    bool* created = nullptr);
+int OpenRegularFile(const std::string& path, const FileOpenRequest& request, uint32_t& error, bool* created = nullptr);
 
 // True when a file with these permission bits counts as writable: at least
 // one write bit (owner, group or others) is set.

@@ -230,19 +230,19 @@ struct HttpRequest::Transfer {
     CURLM* multi = nullptr;
     curl_slist* headerList = nullptr;
     std::string cookie;
-    bool added = false;          // the easy handle is in the multi handle
-    bool requestSent = false;    // the connection stands, the request went out
-    bool responseStarted = false;// body bytes arrived (the headers are complete)
-    bool headersComplete = false;// the current response's empty line was seen
-    bool finalHead = false;      // the head of the final response is complete
+    bool added = false;            // the easy handle is in the multi handle
+    bool requestSent = false;      // the connection stands, the request went out
+    bool responseStarted = false;  // body bytes arrived (the headers are complete)
+    bool headersComplete = false;  // the current response's empty line was seen
+    bool finalHead = false;        // the head of the final response is complete
     bool done = false;
     CURLcode result = CURLE_OK;
-    uint32_t ownError = kHttpErrorNone;  // an end decided here (timeout, header flood, body past its limit)
-    uint32_t headError = kHttpErrorNone; // the final head is refused (one redirect too many)
-    long redirects = 0;          // redirects the engine follows
-    size_t headerBytes = 0;      // of the current head and the trailer after its body
-    size_t bodyBytes = 0;        // body bytes delivered, read or not
-    std::string pending;         // body bytes received, not yet read
+    uint32_t ownError = kHttpErrorNone;   // an end decided here (timeout, header flood, body past its limit)
+    uint32_t headError = kHttpErrorNone;  // the final head is refused (one redirect too many)
+    long redirects = 0;                   // redirects the engine follows
+    size_t headerBytes = 0;               // of the current head and the trailer after its body
+    size_t bodyBytes = 0;                 // body bytes delivered, read or not
+    std::string pending;                  // body bytes received, not yet read
     size_t pendingOffset = 0;
     Clock::time_point lastActivity;
     char engineMessage[CURL_ERROR_SIZE] = {};  // the engine's own words for how it ended
@@ -346,7 +346,10 @@ struct HttpRequest::Transfer {
 };
 
 HttpRequest::HttpRequest(HttpSession& session, std::string url, std::string verb, std::string referrer, bool refresh)
-    : m_session(session), m_url(std::move(url)), m_verb(std::move(verb)), m_referrer(std::move(referrer)),
+    : m_session(session),
+      m_url(std::move(url)),
+      m_verb(std::move(verb)),
+      m_referrer(std::move(referrer)),
       m_refresh(refresh) {}
 
 HttpRequest::~HttpRequest() {

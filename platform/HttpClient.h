@@ -93,8 +93,8 @@ public:
     // store ("Pragma: no-cache", "Cache-Control: no-cache"). Fails with
     // kHttpErrorInvalidHeader for a bad verb or referrer, and with
     // kHttpErrorIncorrectHandleState while another request of the session is open.
-    std::unique_ptr<HttpRequest> OpenRequest(std::string_view verb, std::string_view target,
-                                             std::string_view referrer, bool refresh, uint32_t& error);
+    std::unique_ptr<HttpRequest> OpenRequest(std::string_view verb, std::string_view target, std::string_view referrer,
+                                             bool refresh, uint32_t& error);
 
     const std::string& Host() const { return m_host; }
     int Port() const { return m_port; }

@@ -54,9 +54,8 @@ bool IsFieldValue(std::string_view text) {
 }
 
 bool IsHostName(std::string_view host) {
-    return !host.empty() && std::all_of(host.begin(), host.end(), [](char c) {
-        return IsHostChar(static_cast<unsigned char>(c));
-    });
+    return !host.empty() &&
+           std::all_of(host.begin(), host.end(), [](char c) { return IsHostChar(static_cast<unsigned char>(c)); });
 }
 
 std::string ProxyUrl(std::string_view text) {
@@ -106,8 +105,8 @@ std::string EncodeRequestTarget(std::string_view target) {
     out.reserve(target.size());
     for (size_t i = 0; i < target.size(); ++i) {
         const auto c = static_cast<unsigned char>(target[i]);
-        bool escape = c <= 0x20 || c >= 0x7F || std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) !=
-                                                     std::string_view::npos;
+        bool escape = c <= 0x20 || c >= 0x7F ||
+                      std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos;
         if (c == '%') escape = !(i + 2 < target.size() && isHex(target[i + 1]) && isHex(target[i + 2]));
         if (escape) {
             out += '%';

@@ -31,8 +31,7 @@ std::optional<std::wstring> ReadIniValue(const std::wstring& path, std::wstring_
 // the file cannot be locked, read or replaced (a link, a FIFO or device, a
 // file this process may not write, see platform/AtomicFile.h); the file is
 // unchanged then (a file that did not exist may be left empty).
-bool WriteIniValue(const std::wstring& path, std::wstring_view section, std::wstring_view key,
-                   std::wstring_view value);
+bool WriteIniValue(const std::wstring& path, std::wstring_view section, std::wstring_view key, std::wstring_view value);
 
 // Every section name of the file at path, in file order; empty when the file
 // is missing, unreadable, a link or not a regular file. Reads never block.

@@ -31,8 +31,8 @@ public:
         if (m_pos >= m_text.size()) return false;
         const char* start = m_text.data() + m_pos;
         const void* newline = std::memchr(start, '\n', m_text.size() - m_pos);
-        const size_t end = newline ? static_cast<size_t>(static_cast<const char*>(newline) - m_text.data())
-                                   : m_text.size();
+        const size_t end =
+            newline ? static_cast<size_t>(static_cast<const char*>(newline) - m_text.data()) : m_text.size();
         size_t contentEnd = end;
         if (contentEnd > m_pos && m_text[contentEnd - 1] == '\r') --contentEnd;
         line.content = m_text.substr(m_pos, contentEnd - m_pos);
@@ -120,8 +120,7 @@ std::wstring Widen(std::string_view name) {
 
 }  // namespace
 
-std::optional<std::string_view> FindIniValue(std::string_view text, std::wstring_view section,
-                                             std::wstring_view key) {
+std::optional<std::string_view> FindIniValue(std::string_view text, std::wstring_view section, std::wstring_view key) {
     LineReader reader(text);
     Line line;
     if (!FindSection(reader, WantedName(section), line)) return std::nullopt;

@@ -24,8 +24,7 @@ namespace platform {
 
 // The raw UTF-8 value of key in section, or nullopt when either is missing.
 // The returned view points into text.
-std::optional<std::string_view> FindIniValue(std::string_view text, std::wstring_view section,
-                                             std::wstring_view key);
+std::optional<std::string_view> FindIniValue(std::string_view text, std::wstring_view section, std::wstring_view key);
 
 // Every section name of text, in order of appearance (repeated names repeat).
 std::vector<std::wstring> IniSectionNames(std::string_view text);

@@ -88,20 +88,32 @@ inline size_t DecodeUtf8(std::string_view bytes, wchar_t* out) {
         }
         if (i >= n) break;
         const unsigned char b = s[i];
-        if (b < 0x80) { *o++ = static_cast<wchar_t>(b); ++i; continue; }
+        if (b < 0x80) {
+            *o++ = static_cast<wchar_t>(b);
+            ++i;
+            continue;
+        }
         int need = 0;
         uint32_t cp = 0;
         unsigned char lo = 0x80, hi = 0xBF;  // bounds of the second byte
-        if (b >= 0xC2 && b <= 0xDF) { need = 1; cp = b & 0x1F; }
-        else if (b >= 0xE0 && b <= 0xEF) {
-            need = 2; cp = b & 0x0F;
+        if (b >= 0xC2 && b <= 0xDF) {
+            need = 1;
+            cp = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            need = 2;
+            cp = b & 0x0F;
             if (b == 0xE0) lo = 0xA0;  // no overlong forms
             if (b == 0xED) hi = 0x9F;  // no surrogates
         } else if (b >= 0xF0 && b <= 0xF4) {
-            need = 3; cp = b & 0x07;
+            need = 3;
+            cp = b & 0x07;
             if (b == 0xF0) lo = 0x90;  // no overlong forms
             if (b == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
-        } else { *o++ = kReplacementCharacter; ++i; continue; }
+        } else {
+            *o++ = kReplacementCharacter;
+            ++i;
+            continue;
+        }
         size_t j = i + 1;
         int got = 0;
         while (got < need && j < n) {

@@ -9,7 +9,10 @@ class CBasicTagsDllCommon : public CCommonDllInterface<CBasicTagsDllInterface> {
 public:
     // Slot 8: ignores its arguments and answers 0 (not supported).
     int OptionalSearch(int arg1, int arg2, int arg3, int arg4) override {
-        (void)arg1; (void)arg2; (void)arg3; (void)arg4;
+        (void)arg1;
+        (void)arg2;
+        (void)arg3;
+        (void)arg4;
         return 0;
     }
 };

@@ -29,7 +29,11 @@ public:
     // Slot 2: stores the value named name into *value (its type is fixed by the
     // name: "MaxMatchDifference" float, "HttpProxy" CString, "HostIgnore"
     // CHostIgnoreInterface*). Non-zero when the host supplied it.
-    virtual int GetValue(const CString& name, void* value) { (void)name; (void)value; return 0; }
+    virtual int GetValue(const CString& name, void* value) {
+        (void)name;
+        (void)value;
+        return 0;
+    }
     // Slot 3: not called by the plug-in.
     virtual int Reserved3() { return 0; }
     // Slot 4: a signal from the plug-in (SignalHost).
@@ -44,9 +48,16 @@ class CHostIgnoreInterface {
 public:
     virtual ~CHostIgnoreInterface() {}
     // Before a download from host (zero-terminated); count is always 1. The result is not looked at.
-    virtual int EnterHost(const wchar_t* host, int count) { (void)host; (void)count; return 0; }
+    virtual int EnterHost(const wchar_t* host, int count) {
+        (void)host;
+        (void)count;
+        return 0;
+    }
     // After a download from host. The result is not looked at.
-    virtual int LeaveHost(const wchar_t* host) { (void)host; return 0; }
+    virtual int LeaveHost(const wchar_t* host) {
+        (void)host;
+        return 0;
+    }
 };
 
 // The abstract interface the host knows: slots 0 to 8.

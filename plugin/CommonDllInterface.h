@@ -46,11 +46,11 @@ public:
 
 protected:
     std::unique_ptr<CArtistUrlCache> m_pArtistCache;  // null until "LocalCacheFolder"
-    CString m_strSourceName;  // short source name ("mivo" in CMivo)
-    CString m_strVersion;     // version text
-    CString m_strSiteHost;    // catalogue site host name, no scheme
-    CString m_strSourceId;    // MD5 of the module file, 32 lower-case hex digits, or empty
-    int m_nCodePage;          // code page of downloaded pages
+    CString m_strSourceName;                          // short source name ("mivo" in CMivo)
+    CString m_strVersion;                             // version text
+    CString m_strSiteHost;                            // catalogue site host name, no scheme
+    CString m_strSourceId;                            // MD5 of the module file, 32 lower-case hex digits, or empty
+    int m_nCodePage;                                  // code page of downloaded pages
     int m_nSupportedSearch;
     int m_nAlbumsIterationConstant;
     int m_nTitlesIterationConstant;

@@ -15,8 +15,8 @@
 
 struct AlbumInfo {
     // Assigns every field; an empty title becomes "Unknown" (nothing is trimmed).
-    AlbumInfo(const std::wstring& title_ = std::wstring(), const std::wstring& artist_ = std::wstring(),
-              int year_ = 0, const std::wstring& genre_ = std::wstring(), const std::wstring& url_ = std::wstring(),
+    AlbumInfo(const std::wstring& title_ = std::wstring(), const std::wstring& artist_ = std::wstring(), int year_ = 0,
+              const std::wstring& genre_ = std::wstring(), const std::wstring& url_ = std::wstring(),
               int trackCount_ = 0)
         : title(title_.empty() ? std::wstring(L"Unknown") : title_),
           artist(artist_),
@@ -47,8 +47,8 @@ struct TrackInfo {
           extra4(extra4_),
           extra5(extra5_) {}
 
-    std::wstring title;  // track title, entities decoded, brackets removed, trimmed
-    int number;          // position among the tracks of one details operation, from 1
+    std::wstring title;   // track title, entities decoded, brackets removed, trimmed
+    int number;           // position among the tracks of one details operation, from 1
     std::wstring extra1;  // further text fields of the host's track record;
     std::wstring extra2;  // the plug-in always leaves them empty
     std::wstring extra3;

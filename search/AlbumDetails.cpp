@@ -66,8 +66,7 @@ void Warn(const wchar_t* message, const CString& albumUrl) {
 int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoList& tracks) {
     const CString albumUrl(album.url);
     CString page;
-    if (!DownloadPage(albumUrl, page))
-        return 0;
+    if (!DownloadPage(albumUrl, page)) return 0;
     const std::wstring& text = page.str();
 
     // Year: a recording date always wins over a release date.
@@ -100,10 +99,8 @@ int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoLi
         CString image;
         if (cover.FindFirstInPlace(text, kCoverPattern, true) && cover.GetMatch(0, whole) && cover.GetMatch(1, image)) {
             const size_t at = text.find(whole.str(), rest);
-            if (at != std::wstring::npos)
-                rest = at;
-            if (image.Find(kMissingCover) >= 0)
-                image.Empty();
+            if (at != std::wstring::npos) rest = at;
+            if (image.Find(kMissingCover) >= 0) image.Empty();
             coverUrl = image.str();
         } else {
             Warn(L"GetAlbumDetails: CoverExpression not found: ", albumUrl);
@@ -114,11 +111,10 @@ int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoLi
         CRegexMatcher genreMatcher;
         CString whole;
         CString genre;
-        if (genreMatcher.FindFirstInPlace(std::wstring_view(text).substr(rest), kGenrePattern, true) && genreMatcher.GetMatch(0, whole) &&
-            genreMatcher.GetMatch(1, genre)) {
+        if (genreMatcher.FindFirstInPlace(std::wstring_view(text).substr(rest), kGenrePattern, true) &&
+            genreMatcher.GetMatch(0, whole) && genreMatcher.GetMatch(1, genre)) {
             const size_t at = text.find(whole.str(), rest);
-            if (at != std::wstring::npos)
-                rest = at;
+            if (at != std::wstring::npos) rest = at;
             genre.Trim();
             genre.Remove(L' ');
             genre.Remove(L'\n');
@@ -134,8 +130,7 @@ int CMivo::GetAlbumDetails(AlbumInfo& album, std::wstring& coverUrl, TrackInfoLi
     const std::wstring_view whole(text);
     std::wstring row;
     while (rest < text.size() && ExtractBetweenView(kTrackRowStart, kTrackRowEnd, whole.substr(rest), row, false)) {
-        if (IsStopRequested())
-            return 0;
+        if (IsStopRequested()) return 0;
         // The block may also stand earlier, before the start marker; a plain
         // search for a long block over text that nearly repeats it would
         // compare it again at every position.

@@ -17,8 +17,7 @@
 
 namespace {
 
-const wchar_t kAlbumEntryPattern[] =
-    L"<h3 class=\"albumTitle\">[^<]*<a href=\"(/album/[^\"]+)\">'([^<]*)'</a>";
+const wchar_t kAlbumEntryPattern[] = L"<h3 class=\"albumTitle\">[^<]*<a href=\"(/album/[^\"]+)\">'([^<]*)'</a>";
 const wchar_t kNextPageMarker[] = L">Next Page&raquo;<";
 
 }  // namespace
@@ -34,11 +33,9 @@ int CMivo::FindArtistAlbumList(const CString& artistName, AlbumInfoList& albums)
 
     CString pageUrl = artistUrl;
     for (int pageNumber = 1;;) {
-        if (IsStopRequested())
-            return 0;
+        if (IsStopRequested()) return 0;
         CString page;
-        if (!DownloadPage(pageUrl, page))
-            break;
+        if (!DownloadPage(pageUrl, page)) break;
 
         // rest: start of the part of the page not yet consumed. The whole match
         // of an entry first occurs where the search found it (the pattern
@@ -48,15 +45,13 @@ int CMivo::FindArtistAlbumList(const CString& artistName, AlbumInfoList& albums)
         CRegexMatcher entries;
         if (entries.PrepareInPlace(text, kAlbumEntryPattern, true)) {
             while (entries.FindNext()) {
-                if (IsStopRequested())
-                    return 0;
+                if (IsStopRequested()) return 0;
                 CString whole;
                 CString title;
                 CString albumPath;
                 entries.GetMatch(0, whole);
                 const size_t at = text.find(whole.str(), rest);
-                if (at != std::wstring::npos)
-                    rest = at + whole.str().size();
+                if (at != std::wstring::npos) rest = at + whole.str().size();
                 entries.GetMatch(2, title);
                 entries.GetMatch(1, albumPath);
 
@@ -70,8 +65,7 @@ int CMivo::FindArtistAlbumList(const CString& artistName, AlbumInfoList& albums)
 
         // Only a marker behind the last entry announces a further page.
         CRegexMatcher marker;
-        if (!marker.FindFirstInPlace(std::wstring_view(text).substr(rest), kNextPageMarker, true))
-            break;
+        if (!marker.FindFirstInPlace(std::wstring_view(text).substr(rest), kNextPageMarker, true)) break;
         ++pageNumber;
         // The address "artist address/page/%d/" for the new page number.
         pageUrl = artistUrl + L"/page/" + CString(std::to_wstring(pageNumber)) + L"/";

@@ -50,7 +50,7 @@ private:
     private:
         std::wstring_view m_page;
         wchar_t m_character;
-        size_t m_found = 0;   // the last answer (npos once the page has no more)
+        size_t m_found = 0;  // the last answer (npos once the page has no more)
         bool m_bAsked = false;
     };
 

@@ -48,11 +48,9 @@ CString ArtistLinkPattern(const CString& siteHost) {
 void RemoveMarkup(CString& name) {
     for (;;) {
         const int open = name.Find(L'<');
-        if (open < 0)
-            return;
+        if (open < 0) return;
         const int close = name.Find(L'>', open);
-        if (close < 0)
-            return;
+        if (close < 0) return;
         name.Delete(open, close - open + 1);
     }
 }
@@ -61,23 +59,19 @@ void RemoveMarkup(CString& name) {
 
 int CMivo::FindArtistUrl(const CString& artistName, CString& artistUrl) {
     float maxDifference = 1.0f;
-    if (m_pHost)
-        m_pHost->GetValue(L"MaxMatchDifference", &maxDifference);
+    if (m_pHost) m_pHost->GetValue(L"MaxMatchDifference", &maxDifference);
 
     if (m_pArtistCache && m_pArtistCache->ReadArtistUrl(artistName, artistUrl, maxDifference)) {
-        TheTraceLog().Write(TRACE_INFO,
-                            CString(L"ArtistUrl found in local cache. ") + artistName + L", " + artistUrl);
+        TheTraceLog().Write(TRACE_INFO, CString(L"ArtistUrl found in local cache. ") + artistName + L", " + artistUrl);
         return 1;
     }
 
     CString page;
     const CString searchUrl = CString(kSearchHost) + kSearchPath + EncodeQueryComponent(artistName);
-    if (!DownloadPage(searchUrl, page))
-        return 0;
+    if (!DownloadPage(searchUrl, page)) return 0;
 
     // The host may have changed its answer while the page was on its way.
-    if (m_pHost)
-        m_pHost->GetValue(L"MaxMatchDifference", &maxDifference);
+    if (m_pHost) m_pHost->GetValue(L"MaxMatchDifference", &maxDifference);
 
     {
         CRegexMatcher matcher;
@@ -92,20 +86,17 @@ int CMivo::FindArtistUrl(const CString& artistName, CString& artistUrl) {
     CArtistLinkFinder links(page.str(), m_strSiteHost.str());
     ArtistLink link;
     while (links.FindNext(link)) {
-        if (IsStopRequested())
-            return 0;
+        if (IsStopRequested()) return 0;
         const CString artistPath(link.path);
         CString displayName(link.text);
 
         RemoveMarkup(displayName);
         const CString candidateUrl = m_strSiteHost + artistPath + kAlbumsSuffix;
         // The site escapes "&" and quotes in names; compare and cache the name as it reads.
-        if (displayName.Find(L'&') >= 0)
-            DecodeHtmlEntities(displayName);
+        if (displayName.Find(L'&') >= 0) DecodeHtmlEntities(displayName);
         displayName.Trim();
 
-        if (m_pArtistCache)
-            m_pArtistCache->WriteArtistUrl(displayName, candidateUrl);
+        if (m_pArtistCache) m_pArtistCache->WriteArtistUrl(displayName, candidateUrl);
 
         // Below the threshold each value is the exact difference; at or above
         // it, the bounded form returns some value that is not below it. The
@@ -120,8 +111,7 @@ int CMivo::FindArtistUrl(const CString& artistName, CString& artistUrl) {
         if (difference < maxDifference) {
             maxDifference = difference;
             artistUrl = candidateUrl;
-            if (difference == 0.0f)
-                break;
+            if (difference == 0.0f) break;
         }
     }
     return artistUrl.IsEmpty() ? 0 : 1;

@@ -25,8 +25,7 @@ bool EnsureFolder(const CString& folder) {
     if (platform::PathExists(folder.str())) return true;
     const uint32_t error = platform::CreateDirectory(folder.str());
     if (error == 0 || platform::IsDirectory(folder.str())) return true;
-    TheTraceLog().WriteLastError(TRACE_ERROR, L"GetCacheFileName():Can not create directory: " + folder + L", ",
-                                 error);
+    TheTraceLog().WriteLastError(TRACE_ERROR, L"GetCacheFileName():Can not create directory: " + folder + L", ", error);
     return false;
 }
 

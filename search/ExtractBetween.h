@@ -38,8 +38,7 @@ template <class Start, class End, class Text, class Out>
 bool ExtractBetween(const Start& startMarker, const End& endMarker, const Text& text, Out& out, bool includeMarkers) {
     using namespace extract_between_detail;
     std::wstring block;
-    if (!ExtractBetweenView(View(startMarker), View(endMarker), View(text), block, includeMarkers))
-        return false;
+    if (!ExtractBetweenView(View(startMarker), View(endMarker), View(text), block, includeMarkers)) return false;
     Assign(out, std::move(block));
     return true;
 }

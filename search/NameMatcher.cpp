@@ -31,11 +31,7 @@ enum : int { kPunctuation = 0, kDigit = 1, kOther = 2, kBlank = 3, kNone = 4 };
 
 // Row: class of the character from the first name; column: from the second.
 constexpr float kCost[5][5] = {
-    {20, 25, 25, 10, 30},
-    {25, 20, 60, 15, 20},
-    {25, 60, 100, 70, 70},
-    {10, 15, 70, 1, 5},
-    {30, 20, 70, 5, 0},
+    {20, 25, 25, 10, 30}, {25, 20, 60, 15, 20}, {25, 60, 100, 70, 70}, {10, 15, 70, 1, 5}, {30, 20, 70, 5, 0},
 };
 
 struct BracketPair {
@@ -162,8 +158,7 @@ bool Describe(std::wstring_view name, bool caseSensitive, NameFacts& facts) {
         size_t close = kNoPos;
         for (size_t k = n; k-- > 0;) {
             if (name[k] == pair.close) close = k;
-            if (lastOpen[k] != kNoPos && close != kNoPos && !(lastOpen[k] == 0 && close == n - 1))
-                facts.inside[k] = 1;
+            if (lastOpen[k] != kNoPos && close != kNoPos && !(lastOpen[k] == 0 && close == n - 1)) facts.inside[k] = 1;
         }
     }
     for (size_t k = 0; k < n; ++k)
@@ -300,8 +295,8 @@ float CNameMatcher::Compute(const CString& first, const CString& second, float t
     const bool banded = threshold < std::numeric_limits<float>::infinity() && m_fBracketFactor >= 0.0f &&
                         m_fBracketFactor < std::numeric_limits<float>::infinity();
     if (banded) {
-        const size_t nuls = static_cast<size_t>(std::count(a.begin(), a.end(), L'\0') +
-                                                std::count(b.begin(), b.end(), L'\0'));
+        const size_t nuls =
+            static_cast<size_t>(std::count(a.begin(), a.end(), L'\0') + std::count(b.begin(), b.end(), L'\0'));
         band = BandFor(CheapestCounts(n + m, nuls, scaled), n, ClassCounts{}, m, true, scaled, threshold);
         if (band.empty) return band.floor;
     }

@@ -126,8 +126,7 @@ bool CRegexMatcher::FindNext() {
 
     const Iterator end = impl.m_subject.data() + impl.m_subject.size();
     try {
-        if (!boost::regex_search(impl.m_position, end, impl.m_candidate, impl.m_expression, impl.m_flags))
-            return false;
+        if (!boost::regex_search(impl.m_position, end, impl.m_candidate, impl.m_expression, impl.m_flags)) return false;
     } catch (const std::runtime_error& error) {
         WriteNarrowTrace(TRACE_ERROR, "String too complex for regexp matching: " + impl.Excerpt() +
                                           "...\n\t=> caught runtime_error: what=" + error.what());
@@ -143,10 +142,8 @@ bool CRegexMatcher::FindNext() {
     // An empty whole match would be found again at the same place: the next
     // search starts one character further on, or not at all at the end.
     if (impl.m_match[0].first == impl.m_match[0].second) {
-        if (impl.m_position == end)
-            impl.m_bExhausted = true;
-        else
-            ++impl.m_position;
+        if (impl.m_position == end) impl.m_bExhausted = true;
+        else ++impl.m_position;
     }
     impl.m_flags |= kContinuationFlags;
     return true;

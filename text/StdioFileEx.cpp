@@ -185,7 +185,9 @@ bool CStdioFileEx::ReadString(CString& line) {
     return true;
 }
 
-wchar_t* CStdioFileEx::ReadString(wchar_t* buffer, unsigned maxChars) { return CStdioFile::ReadString(buffer, maxChars); }
+wchar_t* CStdioFileEx::ReadString(wchar_t* buffer, unsigned maxChars) {
+    return CStdioFile::ReadString(buffer, maxChars);
+}
 
 bool CStdioFileEx::ReadUtf16Line(std::wstring& line) {
     LineBuffer<wchar_t> units(m_wideBuffer, kBufferUnits);

@@ -2,10 +2,10 @@
 // its pages are fetched with httplib's client, directly and through it as a
 // forward proxy. Expected content comes from the shipped data file.
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
-#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -46,7 +46,9 @@ std::vector<std::pair<std::string, std::string>> ArtistHits(const std::string& p
 class CatalogueServerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_server = std::make_unique<testsupport::CatalogueProcess>(MIVO_CATALOGUE_PATH, std::vector<std::string>{"--data", MIVO_CATALOGUE_DATA});
+        s_server =
+            std::make_unique<testsupport::CatalogueProcess>(MIVO_CATALOGUE_PATH,
+                                                            std::vector<std::string>{"--data", MIVO_CATALOGUE_DATA});
         s_data = std::make_unique<json>(LoadData());
     }
     static void TearDownTestSuite() {
@@ -70,8 +72,7 @@ protected:
     }
     const json& ArtistNamed(const std::string& name) {
         for (const json& a : (*s_data)["artists"])
-            if (a["name"] == name)
-                return a;
+            if (a["name"] == name) return a;
         throw std::runtime_error("no artist " + name + " in the data file");
     }
 
@@ -102,7 +103,7 @@ TEST_F(CatalogueServerTest, DataFileHasTheCasesTheSearchNeeds) {
 
 TEST_F(CatalogueServerTest, SearchFindsArtistsInRankOrder) {
     struct Row {
-        const char* query;  // as sent, percent-encoded
+        const char* query;               // as sent, percent-encoded
         std::vector<std::string> names;  // expected hits, in order
     };
     const Row rows[] = {
@@ -214,8 +215,10 @@ TEST_F(CatalogueServerTest, PageSizeOptionSetsEntriesPerPage) {
 // Every album page carries what the data holds, in the order cover, genre,
 // track rows, with the date lines and the track rows in the fixed markup.
 TEST_F(CatalogueServerTest, AlbumPagesCarryTheirData) {
-    const std::regex recording(R"re(<p class="detailHead">Recording Date:\s*<span class="detailItem">([^<]+)</span></p>)re");
-    const std::regex release(R"re(<p class="detailHead">Release Date:\s*<span class="detailItem">([^<]+)</span></p>)re");
+    const std::regex recording(
+        R"re(<p class="detailHead">Recording Date:\s*<span class="detailItem">([^<]+)</span></p>)re");
+    const std::regex release(
+        R"re(<p class="detailHead">Release Date:\s*<span class="detailItem">([^<]+)</span></p>)re");
     const std::regex cover(R"re(<img class="albumArt" src="([^"]+)")re");
     const std::regex genre(R"re(<dd class="detailLink">([^<]+)</dd>)re");
     const std::string rowStart = "<div class=\"albumBlkSong\">";

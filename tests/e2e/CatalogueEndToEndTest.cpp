@@ -8,8 +8,8 @@
 #include <dlfcn.h>
 
 #include <fstream>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,16 +58,14 @@ std::optional<int> FirstYear(const std::string& date) {
 int ExpectedYear(const json& album) {
     // A recording date line wins even when it holds no year.
     const char* line = album.contains("recorded") ? "recorded" : album.contains("released") ? "released" : nullptr;
-    if (!line)
-        return 0;
+    if (!line) return 0;
     return FirstYear(album[line].get<std::string>()).value_or(0);
 }
 
 std::vector<std::wstring> ExpectedTracks(const json& album) {
     std::vector<std::wstring> titles;
     for (const json& track : album.value("tracks", json::array())) {
-        if (track.is_object() && !track.value("link", true))
-            continue;
+        if (track.is_object() && !track.value("link", true)) continue;
         std::string title = track.is_string() ? track.get<std::string>() : track["title"].get<std::string>();
         titles.push_back(Trim(Without(Wide(title), L"[]()")));
     }
@@ -79,14 +77,15 @@ std::vector<std::wstring> ExpectedTracks(const json& album) {
 class CatalogueEndToEndTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_catalogue = std::make_unique<testsupport::CatalogueProcess>(MIVO_CATALOGUE_PATH, std::vector<std::string>{"--data", MIVO_CATALOGUE_DATA});
+        s_catalogue =
+            std::make_unique<testsupport::CatalogueProcess>(MIVO_CATALOGUE_PATH,
+                                                            std::vector<std::string>{"--data", MIVO_CATALOGUE_DATA});
         std::ifstream in(MIVO_CATALOGUE_DATA);
         s_data = std::make_unique<json>(json::parse(in));
         s_library = dlopen(MIVO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
     }
     static void TearDownTestSuite() {
-        if (s_library)
-            dlclose(s_library);
+        if (s_library) dlclose(s_library);
         s_data.reset();
         s_catalogue.reset();
     }
@@ -106,8 +105,7 @@ protected:
 
     const json& Artist(const std::string& name) {
         for (const json& artist : (*s_data)["artists"])
-            if (artist["name"] == name)
-                return artist;
+            if (artist["name"] == name) return artist;
         throw std::runtime_error("no artist " + name + " in the data file");
     }
     int Downloads() {
@@ -124,7 +122,8 @@ protected:
         auto album = albums.begin();
         for (const json& expected : artist["albums"]) {
             const std::string slug = expected["slug"];
-            EXPECT_EQ(album->title, Trim(Wide(HtmlEscape(expected["title"].get<std::string>())))) << label << " " << slug;
+            EXPECT_EQ(album->title, Trim(Wide(HtmlEscape(expected["title"].get<std::string>()))))
+                << label << " " << slug;
             EXPECT_EQ(album->artist, name) << label << " " << slug;
             EXPECT_EQ(album->url, kSite + L"/album/" + Wide(slug)) << label;
             EXPECT_EQ(album->year, 0);
@@ -147,15 +146,14 @@ void* CatalogueEndToEndTest::s_library = nullptr;
 // Names as a host would type them, beside the artist each must find; every
 // artist of the data is also asked for under its own name.
 const std::vector<std::pair<std::string, std::string>> kVariants = {
-    {"marastella", "Marastella"},        // more than three pages
-    {"КИРИЛЛ ЗОРИН", "Кирилл Зорин"},    // non-Latin, other letter case
-    {"the ploms", "The Ploms"},          // "Ploms Revival Band" is listed first
+    {"marastella", "Marastella"},      // more than three pages
+    {"КИРИЛЛ ЗОРИН", "Кирилл Зорин"},  // non-Latin, other letter case
+    {"the ploms", "The Ploms"},        // "Ploms Revival Band" is listed first
 };
 
 TEST_F(CatalogueEndToEndTest, ListsAndCompletesTheAlbumsOfEveryArtist) {
     std::vector<std::pair<std::string, std::string>> asks = kVariants;
-    for (const json& artist : (*s_data)["artists"])
-        asks.emplace_back(artist["name"], artist["name"]);
+    for (const json& artist : (*s_data)["artists"]) asks.emplace_back(artist["name"], artist["name"]);
     for (const auto& [asked, name] : asks) {
         const json& artist = Artist(name);
         AlbumInfoList albums;
@@ -167,8 +165,9 @@ TEST_F(CatalogueEndToEndTest, ListsAndCompletesTheAlbumsOfEveryArtist) {
             TrackInfoList tracks;
             ASSERT_EQ(m_plugin->GetAlbumDetails(*album, cover, tracks), 1) << slug;
             EXPECT_EQ(album->year, ExpectedYear(expected)) << slug;
-            EXPECT_EQ(album->genre,
-                      expected.contains("genre") ? Without(Trim(Wide(HtmlEscape(expected["genre"].get<std::string>()))), L" \n") : L"")
+            EXPECT_EQ(album->genre, expected.contains("genre")
+                                        ? Without(Trim(Wide(HtmlEscape(expected["genre"].get<std::string>()))), L" \n")
+                                        : L"")
                 << slug;
             EXPECT_EQ(cover, expected.contains("cover") ? Wide(expected["cover"]) : L"") << slug;
             std::vector<std::wstring> titles;
@@ -183,8 +182,7 @@ TEST_F(CatalogueEndToEndTest, ListsAndCompletesTheAlbumsOfEveryArtist) {
         }
     }
     size_t albumPages = 0;
-    for (const json& artist : (*s_data)["artists"])
-        albumPages += artist["albums"].size();
+    for (const json& artist : (*s_data)["artists"]) albumPages += artist["albums"].size();
     EXPECT_GT(Downloads(), static_cast<int>(albumPages + asks.size())) << "one search, list pages, album pages";
 }
 

@@ -32,7 +32,11 @@ TEST(HostCommandLine, AcceptsEveryCommandWithItsArguments) {
         {{"--", "artist", "-M-"}, Command::Artist, {L"-M-"}},
         {{"artist", "--", "-M-"}, Command::Artist, {L"-M-"}},
         {{"artist", "-"}, Command::Artist, {L"-"}},
-        {{"artist", "bad\xff" "byte"}, Command::Artist, {L"bad\ufffd" L"byte"}},
+        {{"artist", "bad\xff"
+                    "byte"},
+         Command::Artist,
+         {L"bad\ufffd"
+          L"byte"}},
     };
     for (const auto& row : rows) {
         const auto result = ParseCommandLine(row.args);
@@ -49,9 +53,10 @@ TEST(HostCommandLine, ReadsOptionValuesInBothSpellings) {
             return joined ? std::vector<std::string>{name + "=" + value} : std::vector<std::string>{name, value};
         };
         std::vector<std::string> args;
-        for (const auto& part : {option("--plugin", "/p/libmivo.so"), option("--proxy", "127.0.0.1:8080"),
-                                 option("--max-difference", "215.5"), option("--cache", "c"), option("--log-dir", "l"),
-                                 option("--trace-level", "debug"), option("--parent-log", "p.log"), option("--delay", "0")})
+        for (const auto& part :
+             {option("--plugin", "/p/libmivo.so"), option("--proxy", "127.0.0.1:8080"),
+              option("--max-difference", "215.5"), option("--cache", "c"), option("--log-dir", "l"),
+              option("--trace-level", "debug"), option("--parent-log", "p.log"), option("--delay", "0")})
             args.insert(args.end(), part.begin(), part.end());
         args.insert(args.end(), {"--json", "--stats", "info"});
         const auto result = ParseCommandLine(args);
@@ -136,7 +141,8 @@ TEST(HostCommandLine, HelpAndVersionWinOverEverythingElse) {
 
 TEST(HostCommandLine, HelpExplainsTheDifferenceScaleAndExitStatus) {
     const std::string help = mivo_host::HelpText();
-    for (const char* needle : {"70", "100", "215", "\"The \"", "1.0", "--delay MS", "default 1000", "130", "lookup NAME [TITLE]"})
+    for (const char* needle :
+         {"70", "100", "215", "\"The \"", "1.0", "--delay MS", "default 1000", "130", "lookup NAME [TITLE]"})
         EXPECT_NE(help.find(needle), std::string::npos) << needle;
 }
 

@@ -171,12 +171,14 @@ TEST_F(HostAgainstCatalogue, EveryCommandReadable) {
     };
     const Row rows[] = {
         {{"artist", "Korva"}, {"Artist   Korva\n", std::string("Address  ") + kKorvaUrl + "\n"}},
-        {{"albums", "Korva"}, {"Albums of Korva: 10", "Title", "Year", "Genre", "Tracks", "Distant Horizon", "Little Satellites"}},
+        {{"albums", "Korva"},
+         {"Albums of Korva: 10", "Title", "Year", "Genre", "Tracks", "Distant Horizon", "Little Satellites"}},
         {{"album", kDistantHorizonUrl},
-         {"Year    2013\n", "Genre   Electronic\n", "Cover   http://www.catalogue.example/images/cover/", "Tracks  11\n",
-          "   1  Drifting Away\n", "  11  Chasing Tonight\n"}},
+         {"Year    2013\n", "Genre   Electronic\n", "Cover   http://www.catalogue.example/images/cover/",
+          "Tracks  11\n", "   1  Drifting Away\n", "  11  Chasing Tonight\n"}},
         {{"--stats", "lookup", "Korva", "Distant Horizon"},
-         {"Albums of Korva: 10", "Title   Distant Horizon\n", "Year    2013\n", "Statistics: 3 downloads, 3 successful"}},
+         {"Albums of Korva: 10", "Title   Distant Horizon\n", "Year    2013\n",
+          "Statistics: 3 downloads, 3 successful"}},
         {{"info"}, {"Name         Mivo\n", "Source name  mivo\n", "Statistics: 0 downloads"}},
     };
     for (const auto& row : rows) {
@@ -185,7 +187,8 @@ TEST_F(HostAgainstCatalogue, EveryCommandReadable) {
         const ProcessResult run = Mivo(args);
         EXPECT_EQ(run.exitCode, 0) << row.args.front() << ": " << run.err;
         for (const auto& text : row.shows)
-            EXPECT_NE(run.out.find(text), std::string::npos) << row.args.front() << " lacks [" << text << "] in:\n" << run.out;
+            EXPECT_NE(run.out.find(text), std::string::npos) << row.args.front() << " lacks [" << text << "] in:\n"
+                                                             << run.out;
     }
 }
 
@@ -233,8 +236,8 @@ TEST_F(HostAgainstCatalogue, ASecondRunWithTheCacheFolderSearchesNoMore) {
 TEST_F(HostAgainstCatalogue, TheRunsTraceLogIsMergedIntoTheParentLog) {
     const fs::path logs = temp / "logs";
     const fs::path parent = temp / "host.log";
-    const ProcessResult run = Mivo({"--delay", "0", "--log-dir", logs.string(), "--trace-level", "Debug", "--parent-log",
-                                    parent.string(), "artist", "Korva"});
+    const ProcessResult run = Mivo({"--delay", "0", "--log-dir", logs.string(), "--trace-level", "Debug",
+                                    "--parent-log", parent.string(), "artist", "Korva"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     ASSERT_TRUE(fs::exists(parent)) << "the merged parent log is there after the run";
     const std::string bytes = ReadBytes(parent);

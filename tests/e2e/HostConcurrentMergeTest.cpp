@@ -31,8 +31,8 @@ std::vector<std::string> ParentLines(const std::string& bytes) {
     EXPECT_EQ(bytes.size() % 2, 0u) << "whole UTF-16 units";
     std::u16string units;
     for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                       static_cast<unsigned char>(bytes[i + 1]) << 8);
+        units +=
+            static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
     const std::string text = platform::ToUtf8(platform::FromUtf16(units));
     std::vector<std::string> lines;
     size_t start = 0;
@@ -52,8 +52,8 @@ std::string ProcessOfRunName(const std::string& line) {
     const std::string rest = line.substr(static_cast<size_t>(end));
     unsigned clash = 0;
     char dot = 0;
-    if (rest == ".txt" || (std::sscanf(rest.c_str(), "_%u%c", &clash, &dot) == 2 && dot == '.' &&
-                           rest.size() > 4 && rest.compare(rest.size() - 4, 4, ".txt") == 0))
+    if (rest == ".txt" || (std::sscanf(rest.c_str(), "_%u%c", &clash, &dot) == 2 && dot == '.' && rest.size() > 4 &&
+                           rest.compare(rest.size() - 4, 4, ".txt") == 0))
         return process;
     return "";
 }
@@ -65,8 +65,7 @@ bool SplitTraceLine(const std::string& line, std::string& thread, std::string& m
     char id[17] = {};
     int end = 0;
     if (line.size() < 13 || line[2] != ':' || line[5] != ':' || line[8] != '.' || line[12] != ' ') return false;
-    if (std::sscanf(line.c_str(), "%2u:%2u:%2u.%3u %16[0-9A-F] DBG: %n", &h, &m, &sec, &ms, id, &end) != 5 ||
-        end == 0)
+    if (std::sscanf(line.c_str(), "%2u:%2u:%2u.%3u %16[0-9A-F] DBG: %n", &h, &m, &sec, &ms, id, &end) != 5 || end == 0)
         return false;
     thread = id;
     message = line.substr(static_cast<size_t>(end));

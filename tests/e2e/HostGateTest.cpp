@@ -62,7 +62,8 @@ TEST(HostGate, CountsTheGapFromEnterWhenLeaveNeverCame) {
 
 TEST(HostGate, AStopRequestEndsTheWait) {
     bool stop = false;
-    HostGate gate(milliseconds(60000), [&] { return stop; }, nullptr);
+    HostGate gate(
+        milliseconds(60000), [&] { return stop; }, nullptr);
     gate.EnterHost(L"a.example", 1);
     gate.LeaveHost(L"a.example");
     stop = true;

@@ -62,9 +62,10 @@ TEST(HostInstall, PutsEverythingUnderThePrefixAndFindPackageWorks) {
     auto run = Shell("'" + cmake + "' --install '" MIVO_BINARY_DIR "' --prefix '" + prefix.string() + "'", temp.path());
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
 
-    for (const char* file : {"bin/mivo", "bin/mivo-catalogue", "lib/libmivo.so", "include/mivo/plugin/BasicTagsDllInterface.h",
-                             "include/mivo/plugin/SearchRecords.h", "include/mivo/platform/CString.h",
-                             "lib/cmake/Mivo/MivoConfig.cmake", "lib/cmake/Mivo/MivoTargets.cmake"})
+    for (const char* file :
+         {"bin/mivo", "bin/mivo-catalogue", "lib/libmivo.so", "include/mivo/plugin/BasicTagsDllInterface.h",
+          "include/mivo/plugin/SearchRecords.h", "include/mivo/platform/CString.h", "lib/cmake/Mivo/MivoConfig.cmake",
+          "lib/cmake/Mivo/MivoTargets.cmake"})
         EXPECT_TRUE(fs::exists(prefix / file)) << file;
 
     run = host_e2e::Run((prefix / "bin" / "mivo").string(), {"--json", "info"}, temp.path());
@@ -84,8 +85,8 @@ TEST(HostInstall, PutsEverythingUnderThePrefixAndFindPackageWorks) {
     const std::string sanitize;
 #endif
     run = Shell("'" + cmake + "' -S '" + project.string() + "' -B '" + (project / "build").string() +
-                    "' -G Ninja -DCMAKE_PREFIX_PATH='" + prefix.string() + "'" + sanitize + " && '" + cmake + "' --build '" +
-                    (project / "build").string() + "' -j1",
+                    "' -G Ninja -DCMAKE_PREFIX_PATH='" + prefix.string() + "'" + sanitize + " && '" + cmake +
+                    "' --build '" + (project / "build").string() + "' -j1",
                 temp.path());
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     run = host_e2e::Run((project / "build" / "consumer").string(), {}, temp.path());

@@ -46,7 +46,9 @@ TEST(HostText, Utf8RoundTripsAndReplacesWhatIsNotText) {
 }
 
 TEST(HostText, PageTextCannotSteerTheTerminal) {
-    EXPECT_EQ(Printable(L"a\x1b[2Jb\tc\nd\x7f" L"e\x9b"), L"a\ufffd[2Jb c d\ufffde\ufffd");
+    EXPECT_EQ(Printable(L"a\x1b[2Jb\tc\nd\x7f"
+                        L"e\x9b"),
+              L"a\ufffd[2Jb c d\ufffde\ufffd");
     EXPECT_EQ(DisplayWidth(L"abc"), 3);
     EXPECT_EQ(DisplayWidth(L"\u6771\u4eac"), 4) << "wide characters take two columns";
     EXPECT_EQ(DisplayWidth(L"e\u0301"), 1) << "a combining mark takes none";
@@ -97,7 +99,8 @@ CommandResult LookupResult() {
     result.command = Command::Lookup;
     result.artist = L"Bj\u00f6rk";
     result.albums.push_back(AlbumInfo(L"First \"Light\"", L"Bj\u00f6rk", 0, L"", L"www.catalogue.example/album/1", 0));
-    result.albums.push_back(AlbumInfo(L"\u6771\u4eac", L"Bj\u00f6rk", 2001, L"Ambient", L"www.catalogue.example/album/2", 2));
+    result.albums.push_back(AlbumInfo(L"\u6771\u4eac", L"Bj\u00f6rk", 2001, L"Ambient",
+                                      L"www.catalogue.example/album/2", 2));
     AlbumResult album;
     album.album = result.albums.back();
     album.cover = L"http://img.example/2.jpg";
@@ -167,7 +170,8 @@ TEST(HostHumanOutput, ShowsTheTableTheAlbumAndStatisticsOnRequest) {
     EXPECT_NE(text.find("  1  One\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  2  Bad\xef\xbf\xbd\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("Statistics"), std::string::npos);
-    EXPECT_NE(FormatHuman(LookupResult(), true).find("Statistics: 3 downloads, 2 successful, 45 ms"), std::string::npos);
+    EXPECT_NE(FormatHuman(LookupResult(), true).find("Statistics: 3 downloads, 2 successful, 45 ms"),
+              std::string::npos);
 
     // The year column lines up although the second title is two wide characters.
     const size_t header = text.find("Year");
@@ -180,9 +184,10 @@ TEST(HostHumanOutput, ShowsTheTableTheAlbumAndStatisticsOnRequest) {
 }
 
 TEST(HostPluginMarker, ReadsTheFieldsBetweenTheMarks) {
-    static const char kPrefix[] = "\x7f" "ELF\0\0junk###_PluginInfo_###";
-    const std::string bytes = std::string(kPrefix, sizeof kPrefix - 1) +
-                              "Name=\"Mivo\";Type=search;Version=2.1.2000.0;Desc=\"a b\";###more";
+    static const char kPrefix[] = "\x7f"
+                                  "ELF\0\0junk###_PluginInfo_###";
+    const std::string bytes =
+        std::string(kPrefix, sizeof kPrefix - 1) + "Name=\"Mivo\";Type=search;Version=2.1.2000.0;Desc=\"a b\";###more";
     const auto fields = ParsePluginMarker(bytes);
     ASSERT_TRUE(fields);
     EXPECT_EQ(fields->at("Name"), "Mivo");

@@ -42,7 +42,8 @@ public:
     // process's environment. Output goes to files in folder.
     ChildProcess(const std::string& program, const std::vector<std::string>& args, const fs::path& folder,
                  const std::vector<std::string>& env = {})
-        : m_outFile(folder / ("out-" + std::to_string(++Counter()))), m_errFile(folder / ("err-" + std::to_string(Counter()))) {
+        : m_outFile(folder / ("out-" + std::to_string(++Counter()))),
+          m_errFile(folder / ("err-" + std::to_string(Counter()))) {
         std::vector<std::string> argv{program};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<std::string> envp;
@@ -79,7 +80,9 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return m_pid > 0; }
-    void Signal(int number) { if (m_pid > 0 && !m_waited) kill(m_pid, number); }
+    void Signal(int number) {
+        if (m_pid > 0 && !m_waited) kill(m_pid, number);
+    }
     std::string ErrSoFar() const { return ReadBytes(m_errFile); }
 
     // Waits for the end; the exit status as a shell reports it, and the output.

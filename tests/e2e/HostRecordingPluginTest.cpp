@@ -56,9 +56,9 @@ protected:
 };
 
 TEST_F(HostWithRecordingPlugin, CallsThePluginInTheOrderOfATaggingHost) {
-    const ProcessResult run = Mivo({"--log-dir", (temp / "logs").string(), "--trace-level", "debug", "--parent-log",
-                                    (temp / "parent.log").string(), "--cache", (temp / "cache").string(), "--delay",
-                                    "0", "artist", "Korva"});
+    const ProcessResult run =
+        Mivo({"--log-dir", (temp / "logs").string(), "--trace-level", "debug", "--parent-log",
+              (temp / "parent.log").string(), "--cache", (temp / "cache").string(), "--delay", "0", "artist", "Korva"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::vector<std::string> expected = {
         "GetDllInterface",
@@ -81,10 +81,14 @@ TEST_F(HostWithRecordingPlugin, CallsThePluginInTheOrderOfATaggingHost) {
 
 TEST_F(HostWithRecordingPlugin, SetsOnlyThePropertiesThatWereGiven) {
     ASSERT_EQ(Mivo({"--delay", "0", "artist", "Korva"}).exitCode, 0);
-    const std::vector<std::string> expected = {
-        "GetDllInterface", "SetHost host", "FindArtistUrl Korva", "Property StatisticDownloadCounter",
-        "Property StatisticSuccessfulDownloads", "Property StatisticTotalDownloadTime", "CallMethod CloseAndMergeLog",
-        "destroy"};
+    const std::vector<std::string> expected = {"GetDllInterface",
+                                               "SetHost host",
+                                               "FindArtistUrl Korva",
+                                               "Property StatisticDownloadCounter",
+                                               "Property StatisticSuccessfulDownloads",
+                                               "Property StatisticTotalDownloadTime",
+                                               "CallMethod CloseAndMergeLog",
+                                               "destroy"};
     EXPECT_EQ(Journal(), expected);
 }
 
@@ -114,10 +118,18 @@ TEST_F(HostWithRecordingPlugin, ExitStatusTellsWhatHappened) {
         {"success", {"--delay", "0", "albums", "Korva"}, {}, 0, ""},
         {"unknown artist", {"albums", "Nobody"}, {}, 1, "no albums found for \"Nobody\""},
         {"unknown artist address", {"artist", "Nobody"}, {}, 1, "no artist page found for \"Nobody\""},
-        {"plug-in throws", {"artist", "Korva"}, {"MIVO_RECORD_THROW=1"}, 1, "the plug-in failed: recording plug-in was told to throw"},
+        {"plug-in throws",
+         {"artist", "Korva"},
+         {"MIVO_RECORD_THROW=1"},
+         1,
+         "the plug-in failed: recording plug-in was told to throw"},
         {"usage error", {"artist"}, {}, 2, "usage: mivo"},
         {"unknown option", {"--colour", "info"}, {}, 2, "unknown option --colour"},
-        {"refused cache folder", {"--cache", (temp / "refused").string(), "info"}, {}, 0, "did not accept LocalCacheFolder"},
+        {"refused cache folder",
+         {"--cache", (temp / "refused").string(), "info"},
+         {},
+         0,
+         "did not accept LocalCacheFolder"},
     };
     for (const auto& row : rows) {
         const ProcessResult run = Mivo(row.args, row.env);
@@ -160,7 +172,9 @@ TEST_F(HostWithRecordingPlugin, LookupCompletesTheAlbumWithTheNearestTitle) {
     EXPECT_EQ(document["albums"][1]["year"], 1999) << "the chosen list entry is completed in place";
     EXPECT_EQ(document["albums"][0]["year"], 0);
     EXPECT_EQ(document["album"]["trackCount"], 3);
-    EXPECT_EQ(document["album"]["tracks"][1]["title"], "\xc3\x9cn\xc3\xaf" "c\xc3\xb6" "d\xc3\xa9 \xe2\x98\x83");
+    EXPECT_EQ(document["album"]["tracks"][1]["title"], "\xc3\x9cn\xc3\xaf"
+                                                       "c\xc3\xb6"
+                                                       "d\xc3\xa9 \xe2\x98\x83");
     EXPECT_EQ(document["statistics"]["downloads"], 5);
 
     const ProcessResult first = Mivo({"--json", "--delay", "0", "lookup", "Korva"});
@@ -170,14 +184,18 @@ TEST_F(HostWithRecordingPlugin, LookupCompletesTheAlbumWithTheNearestTitle) {
 TEST_F(HostWithRecordingPlugin, HumanOutputKeepsControlCharactersOffTheTerminal) {
     const ProcessResult run = Mivo({"--delay", "0", "--stats", "album", "fake.example/album/7"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("Bell\xef\xbf\xbd" "and tab"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Bell\xef\xbf\xbd"
+                           "and tab"),
+              std::string::npos)
+        << run.out;
     EXPECT_EQ(run.out.find('\a'), std::string::npos);
     EXPECT_NE(run.out.find("Cover   http://fake.example/cover/7.jpg"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Statistics: 1 downloads"), std::string::npos) << run.out;
 }
 
 TEST_F(HostWithRecordingPlugin, ReportsProgressOnATerminalOnly) {
-    std::vector<std::string> args{MIVO_HOST_PATH, "--plugin", MIVO_RECORDING_PLUGIN_PATH, "--delay", "0", "albums", "Korva"};
+    std::vector<std::string> args{MIVO_HOST_PATH, "--plugin", MIVO_RECORDING_PLUGIN_PATH, "--delay", "0",
+                                  "albums",       "Korva"};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -217,7 +235,8 @@ TEST_F(HostWithRecordingPlugin, CtrlCDuringALongAlbumWalkPrintsThePartialList) {
     for (const int signal : {SIGINT, SIGTERM}) {
         fs::remove(journal);
         host_e2e::ChildProcess child(MIVO_HOST_PATH,
-                                     {"--plugin", MIVO_RECORDING_PLUGIN_PATH, "--json", "--delay", "20", "albums", "Korva"},
+                                     {"--plugin", MIVO_RECORDING_PLUGIN_PATH, "--json", "--delay", "20", "albums",
+                                      "Korva"},
                                      temp.path(), Environment({"MIVO_RECORD_ALBUMS=100000"}));
         ASSERT_TRUE(host_e2e::WaitFor([&] { return EnterTimes().size() >= 5; }, std::chrono::seconds(20)));
         child.Signal(signal);
@@ -248,7 +267,8 @@ TEST(HostPluginLoading, AMissingOrWrongLibraryIsNamedWithTheLoadersReason) {
         std::vector<std::string> mentions;
     };
     const Row rows[] = {
-        {"missing", (temp / "nowhere" / "libmivo.so").string(),
+        {"missing",
+         (temp / "nowhere" / "libmivo.so").string(),
          {(temp / "nowhere" / "libmivo.so").string(), "cannot open shared object file"}},
         {"not a library", "/etc/hostname", {"/etc/hostname", "cannot load the plug-in"}},
         {"no export", MIVO_HOST_PATH, {"cannot load the plug-in"}},

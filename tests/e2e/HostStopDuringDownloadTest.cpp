@@ -44,7 +44,8 @@ TEST(HostStopDuringDownload, CtrlCEndsAStalledDownloadAndMivoExits130) {
         testsupport::RawServer server([&](int fd, const std::string&) {
             ++requests;
             if (row.stall == Stall::DripBody)
-                testsupport::RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000\r\n\r\n");
+                testsupport::RawServer::Send(
+                    fd, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000\r\n\r\n");
             for (int i = 0; i < kTicks; ++i) {
                 if (row.stall == Stall::DripBody) {
                     if (!server.Drip(fd, "x", kTick)) break;

@@ -11,8 +11,8 @@
 #include "platform/CodePage.h"
 #include "plugin/Mivo.h"
 #include "search/ArtistUrlCache.h"
-#include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
 
@@ -30,7 +30,8 @@ std::string ArtistPage(int n) {
         const std::string id = std::to_string(n) + "-" + std::to_string(k);
         page += "<h3 class=\"albumTitle\">\n <a href=\"/album/quorin-" + id + "\">' Album " + id + " '</a></h3>";
     }
-    return page + "<a href=\"" + kArtistPath + "/page/" + std::to_string(n + 1) + "/\">Next Page&raquo;</a></body></html>";
+    return page + "<a href=\"" + kArtistPath + "/page/" + std::to_string(n + 1) +
+           "/\">Next Page&raquo;</a></body></html>";
 }
 
 std::string Response(const std::string& status, const std::string& body) {

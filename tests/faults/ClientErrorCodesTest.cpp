@@ -43,8 +43,8 @@ void ErrorScript(RawServer& server, int fd, const std::string& head) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         RawServer::ResetOnClose(fd);
     } else if (path == "/bad-chunk") {
-        RawServer::Send(fd, ok + "Transfer-Encoding: chunked\r\n\r\n" + RawServer::Chunk("fine") +
-                                "zz\r\nnot a chunk\r\n");
+        RawServer::Send(fd,
+                        ok + "Transfer-Encoding: chunked\r\n\r\n" + RawServer::Chunk("fine") + "zz\r\nnot a chunk\r\n");
     } else if (path == "/bad-gzip") {
         RawServer::Send(fd, ok + "Transfer-Encoding: gzip\r\nConnection: close\r\n\r\nthis is not gzip at all");
     } else if (path == "/unknown-coding") {
@@ -54,15 +54,14 @@ void ErrorScript(RawServer& server, int fd, const std::string& head) {
                             "Connection: close\r\n\r\n");
     } else if (path == "/huge-head") {
         std::string reply = ok;
-        for (int i = 0; i < 8000; ++i)
-            reply += "X-Filler-" + std::to_string(i) + ": abcdefghijklmnopqrstuvwxyz\r\n";
+        for (int i = 0; i < 8000; ++i) reply += "X-Filler-" + std::to_string(i) + ": abcdefghijklmnopqrstuvwxyz\r\n";
         RawServer::Send(fd, reply + "Content-Length: 0\r\n\r\n");
     } else if (path == "/trailer-flood") {
         std::string trailers;
         for (int i = 0; i < 8000; ++i)
             trailers += "X-Trailer-" + std::to_string(i) + ": abcdefghijklmnopqrstuvwxyz\r\n";
-        RawServer::Send(fd, ok + "Transfer-Encoding: chunked\r\n\r\n" + RawServer::Chunk("tiny") + "0\r\n" +
-                                trailers + "\r\n");
+        RawServer::Send(fd, ok + "Transfer-Encoding: chunked\r\n\r\n" + RawServer::Chunk("tiny") + "0\r\n" + trailers +
+                                "\r\n");
     } else if (path == "/over-limit") {
         RawServer::Send(fd, ok + "Connection: close\r\n\r\n" + std::string(3 << 20, 'x'));
     } else if (path == "/inflates-over-limit") {
@@ -120,8 +119,7 @@ TEST(ClientErrorCodesTest, EachEndingGivesTheCodeAndTextOfItsCause) {
          L"could not be parsed"},
         {"connection closed without a reply", "/empty-reply", kHttpErrorInvalidServerResponse, L"could not be parsed"},
         {"malformed chunk", "/bad-chunk", kHttpErrorInvalidServerResponse, L"could not be parsed"},
-        {"gzip transfer coding that is not gzip", "/bad-gzip", kHttpErrorInvalidServerResponse,
-         L"could not be parsed"},
+        {"gzip transfer coding that is not gzip", "/bad-gzip", kHttpErrorInvalidServerResponse, L"could not be parsed"},
         {"unknown transfer coding", "/unknown-coding", kHttpErrorInvalidServerResponse, L"could not be parsed"},
         {"body shorter than announced", "/short-body", kHttpErrorConnectionError, L"terminated abnormally"},
         {"connection reset mid-body", "/reset", kHttpErrorConnectionError, L"terminated abnormally"},

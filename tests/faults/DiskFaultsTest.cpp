@@ -175,10 +175,9 @@ TEST_F(DiskFaultsTest, ParentLogThatCannotBeOpenedKeepsTheRunFileWhole) {
              fs::create_symlink(dir / "file", dir / "host.log");
          },
          "host.log"},
-        {"a dangling link", [](const fs::path& dir) { fs::create_symlink(dir / "made-through-link", dir / "host.log"); },
-         "host.log"},
-        {"a FIFO", [](const fs::path& dir) { ASSERT_EQ(::mkfifo((dir / "host.log").c_str(), 0666), 0); },
-         "host.log"},
+        {"a dangling link",
+         [](const fs::path& dir) { fs::create_symlink(dir / "made-through-link", dir / "host.log"); }, "host.log"},
+        {"a FIFO", [](const fs::path& dir) { ASSERT_EQ(::mkfifo((dir / "host.log").c_str(), 0666), 0); }, "host.log"},
         {"a file without write permission",
          [](const fs::path& dir) {
              WriteBytes(dir / "file", kInTheWay);

@@ -13,8 +13,8 @@
 #include "platform/CodePage.h"
 #include "plugin/Mivo.h"
 #include "tests/faults/GzipZeros.h"
-#include "tests/support/RawServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/RecordingHost.h"
 
 namespace {

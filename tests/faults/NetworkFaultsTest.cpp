@@ -15,9 +15,9 @@
 #include "platform/CodePage.h"
 #include "platform/HttpError.h"
 #include "plugin/Mivo.h"
-#include "tests/support/RawServer.h"
-#include "tests/support/LogCapture.h"
 #include "tests/support/DownloadStatistics.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/RecordingHost.h"
 
 namespace {

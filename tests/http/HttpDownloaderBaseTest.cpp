@@ -11,10 +11,10 @@
 #include "platform/HttpError.h"
 #include "platform/System.h"
 #include "tests/support/FileBytes.h"
-#include "tests/support/LoopbackServer.h"
-#include "tests/support/WithPrefix.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WithPrefix.h"
 
 using testsupport::WithPrefix;
 using testsupport::LoopbackServer;
@@ -294,8 +294,7 @@ TEST_F(HttpDownloaderBaseTest, SetHeaderReplacesAnEarlierValueOfTheExactName) {
     downloader.SetHeader("X-A", "2");
     downloader.SetHeader("x-a", "3");
     downloader.SetHeader("COOKIE", "c");
-    EXPECT_EQ(downloader.m_mapRequestHeaders,
-              (std::map<std::string, std::string>{{"X-A", "2"}, {"x-a", "3"}}));
+    EXPECT_EQ(downloader.m_mapRequestHeaders, (std::map<std::string, std::string>{{"X-A", "2"}, {"x-a", "3"}}));
     EXPECT_EQ(downloader.m_strCookie, "c");
 }
 
@@ -378,8 +377,8 @@ TEST_F(HttpDownloaderBaseTest, FailuresBeforeAnyResponse) {
         EXPECT_FALSE(downloader.Download("bad host!/x"));
         EXPECT_EQ(downloader.m_dwLastError, platform::kHttpErrorInvalidUrl);
     }
-    const std::wstring expected = L"CHttpDownloaderBase::SendRequest - error=[" +
-                                  std::to_wstring(platform::kHttpErrorCannotConnect) + L"]";
+    const std::wstring expected =
+        L"CHttpDownloaderBase::SendRequest - error=[" + std::to_wstring(platform::kHttpErrorCannotConnect) + L"]";
     EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"CHttpDownloaderBase::SendRequest"),
               (std::vector<std::wstring>{expected, expected}));
 }

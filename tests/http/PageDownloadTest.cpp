@@ -11,12 +11,12 @@
 #include "platform/HttpError.h"
 #include "platform/System.h"
 #include "plugin/Mivo.h"
+#include "tests/support/DownloadStatistics.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/RawServer.h"
-#include "tests/support/WithPrefix.h"
-#include "tests/support/LogCapture.h"
-#include "tests/support/DownloadStatistics.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/WithPrefix.h"
 
 using testsupport::WithPrefix;
 using testsupport::LoopbackServer;
@@ -106,8 +106,9 @@ TEST_F(PageDownloadTest, SuccessDecodesUtf8CountsAndTellsTheGate) {
     const auto seen = server.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].target, "/page?artist=x");
-    EXPECT_TRUE(boost::regex_match(seen[0].Header("User-Agent"),
-                                 boost::regex(R"(Mozilla/4\.0 \(compatible; MSIE [678]\.0; Windows NT [56]\.[01].*\))")))
+    EXPECT_TRUE(
+        boost::regex_match(seen[0].Header("User-Agent"),
+                           boost::regex(R"(Mozilla/4\.0 \(compatible; MSIE [678]\.0; Windows NT [56]\.[01].*\))")))
         << seen[0].Header("User-Agent");
     EXPECT_EQ(seen[0].HeaderCount("Referer"), 0u);
 }

@@ -11,10 +11,10 @@
 #include "http/HttpDownloaderBase.h"
 #include "platform/CodePage.h"
 #include "platform/HttpError.h"
-#include "tests/support/RawServer.h"
-#include "tests/support/LoopbackServer.h"
-#include "tests/support/WithPrefix.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/RawServer.h"
+#include "tests/support/WithPrefix.h"
 
 using testsupport::RawServer;
 using testsupport::WithPrefix;
@@ -115,13 +115,14 @@ TEST(ResponseHeadTest, OversizedHeadsFailWithTheHeaderSizeCode) {
         const std::string path = RawServer::PathOf(head);
         auto filler = [](int lines) {
             std::string text;
-            for (int i = 0; i < lines; ++i) text += "X-Filler-" + std::to_string(i) + ": " + std::string(40, 'f') + "\r\n";
+            for (int i = 0; i < lines; ++i)
+                text += "X-Filler-" + std::to_string(i) + ": " + std::string(40, 'f') + "\r\n";
             return text;
         };
         std::string reply = "HTTP/1.1 200 OK\r\n";
-        if (path == "/large") reply += filler(1500);           // about 80 KB
-        else if (path == "/over") reply += filler(7000);       // about 400 KB
-        else if (path == "/flood") reply += filler(30000);     // about 1.7 MB
+        if (path == "/large") reply += filler(1500);        // about 80 KB
+        else if (path == "/over") reply += filler(7000);    // about 400 KB
+        else if (path == "/flood") reply += filler(30000);  // about 1.7 MB
         else if (path == "/long-line") reply += "X-Long: " + std::string(200 * 1024, 'l') + "\r\n";
         RawServer::Send(fd, reply + "Content-Length: 2\r\nConnection: close\r\n\r\nok");
     });

@@ -20,9 +20,9 @@
 #include "platform/HttpError.h"
 #include "platform/System.h"
 #include "plugin/Mivo.h"
-#include "tests/support/RawServer.h"
-#include "tests/support/LogCapture.h"
 #include "tests/support/DownloadStatistics.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/RawServer.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/Watchdog.h"
 
@@ -37,8 +37,8 @@ using std::chrono::seconds;
 
 TEST(TransferStopCheckTest, SilentForASecondThenAtMostEvery200Ms) {
     struct Step {
-        uint32_t clock;   // ms since the transfer started
-        bool stop;        // the host's answer, if asked
+        uint32_t clock;  // ms since the transfer started
+        bool stop;       // the host's answer, if asked
         bool asked;
         bool keepGoing;
     };
@@ -47,7 +47,9 @@ TEST(TransferStopCheckTest, SilentForASecondThenAtMostEvery200Ms) {
         uint32_t start;
         std::vector<Step> steps;
     } cases[] = {
-        {"no question in the first second", 5000, {{0, true, false, true}, {500, true, false, true}, {999, true, false, true}}},
+        {"no question in the first second",
+         5000,
+         {{0, true, false, true}, {500, true, false, true}, {999, true, false, true}}},
         {"then one question every 200 ms",
          5000,
          {{1000, false, true, true},
@@ -56,11 +58,15 @@ TEST(TransferStopCheckTest, SilentForASecondThenAtMostEvery200Ms) {
           {1200, false, true, true},
           {1350, false, false, true},
           {1500, true, true, false}}},
-        {"a late first question starts the gap", 5000, {{1700, false, true, true}, {1800, true, false, true}, {1900, true, true, false}}},
+        {"a late first question starts the gap",
+         5000,
+         {{1700, false, true, true}, {1800, true, false, true}, {1900, true, true, false}}},
         {"stop is final and asks no more",
          5000,
          {{1000, true, true, false}, {1300, false, false, false}, {9000, false, false, false}}},
-        {"the clock wraps", 0xFFFFFE00u, {{0x1FF, true, false, true}, {0x3E7, true, false, true}, {0x3E8, true, true, false}}},
+        {"the clock wraps",
+         0xFFFFFE00u,
+         {{0x1FF, true, false, true}, {0x3E7, true, false, true}, {0x3E8, true, true, false}}},
     };
     for (const Case& c : cases) {
         uint32_t now = c.start;
@@ -146,8 +152,8 @@ TEST_F(TransferStopTest, AStopWhileAPeerStallsEndsTheDownloadAsAFailure) {
     struct Row {
         const char* name;
         std::string address;
-        const wchar_t* response;       // the reason phrase in the failure line
-        std::wstring downloaderLine;   // the downloader's own warning, if any
+        const wchar_t* response;      // the reason phrase in the failure line
+        std::wstring downloaderLine;  // the downloader's own warning, if any
     } rows[] = {
         {"a dripping body", server.Address("/drip-body"), L"OK",
          L"HttpDownloader::DownloadData WinHttpQueryDataAvailable error=[12017]"},

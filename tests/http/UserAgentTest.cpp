@@ -37,7 +37,7 @@ public:
 
 TEST(RandomNumberTest, ReseedsEveryCallAndReducesModuloPositiveN) {
     SeedSource source([] { return uint64_t(0xABCD00000001ull); });  // low 32 bits: 1
-    EXPECT_EQ(RandomNumber(0), 41);   // the classic sequence for seed 1 starts 41, 18467, ...
+    EXPECT_EQ(RandomNumber(0), 41);  // the classic sequence for seed 1 starts 41, 18467, ...
     EXPECT_EQ(RandomNumber(-5), 41);
     EXPECT_EQ(RandomNumber(7), 41 % 7);
     EXPECT_EQ(RandomNumber(1), 0);
@@ -102,9 +102,9 @@ TEST(GenerateUserAgentTest, ScriptedDrawsPickPiecesAndNumbers) {
         SeedSource source(seeds);
         const std::wstring ua = GenerateUserAgent();
         const std::wstring expectedStart =
-            L"Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 6.1; Trident/4.0; SV1; YPC 3." +
-            std::to_wstring(d2 % 3) + L"." + std::to_wstring(d1 % 10) + L"; GTB" + std::to_wstring(d2 % 6) + L"." +
-            std::to_wstring(d1 % 10) + L"; .NET CLR 1.0." + std::to_wstring(d1);
+            L"Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 6.1; Trident/4.0; SV1; YPC 3." + std::to_wstring(d2 % 3) +
+            L"." + std::to_wstring(d1 % 10) + L"; GTB" + std::to_wstring(d2 % 6) + L"." + std::to_wstring(d1 % 10) +
+            L"; .NET CLR 1.0." + std::to_wstring(d1);
         EXPECT_EQ(ua.substr(0, expectedStart.size()), expectedStart);
         const std::wstring expectedEnd = L"; yie8; yplus 5.0.7)";
         ASSERT_GT(ua.size(), expectedEnd.size());
@@ -115,18 +115,17 @@ TEST(GenerateUserAgentTest, ScriptedDrawsPickPiecesAndNumbers) {
 // Every string follows the grammar: fixed opening, browser, system, optional
 // language, then tokens in table order, each at most once, numbers in range.
 TEST(GenerateUserAgentTest, StructureOverManyStrings) {
-    const boost::regex grammar(
-        R"(Mozilla/4\.0 \(compatible; MSIE [678]\.0; Windows NT (5\.1|6\.0|6\.1)(; en-US)?)"
-        R"((; Trident/4\.0)?(; SV1)?(; YPC 3\.[0-2]\.[0-9])?(; GTB[0-5]\.[0-9])?)"
-        R"((; \.NET CLR 1\.0\.(0|[1-9][0-9]{0,4}))?(; \.NET CLR 1\.1\.(0|[1-9][0-9]{0,4}))?)"
-        R"((; \.NET CLR 2\.0\.(0|[1-9][0-9]{0,4}))?)"
-        R"((; \.NET CLR 3\.0\.(0|[1-9][0-9]{0,4})\.(0|[1-9][0-9]{0,4}))?)"
-        R"((; \.NET CLR 3\.5\.(0|[1-9][0-9]{0,4})\.(0|[1-9][0-9]{0,4}))?)"
-        R"((; yie8)?(; yplus 5\.[0-2]\.([0-9]|[12][0-9]))?\))");
+    const boost::regex grammar(R"(Mozilla/4\.0 \(compatible; MSIE [678]\.0; Windows NT (5\.1|6\.0|6\.1)(; en-US)?)"
+                               R"((; Trident/4\.0)?(; SV1)?(; YPC 3\.[0-2]\.[0-9])?(; GTB[0-5]\.[0-9])?)"
+                               R"((; \.NET CLR 1\.0\.(0|[1-9][0-9]{0,4}))?(; \.NET CLR 1\.1\.(0|[1-9][0-9]{0,4}))?)"
+                               R"((; \.NET CLR 2\.0\.(0|[1-9][0-9]{0,4}))?)"
+                               R"((; \.NET CLR 3\.0\.(0|[1-9][0-9]{0,4})\.(0|[1-9][0-9]{0,4}))?)"
+                               R"((; \.NET CLR 3\.5\.(0|[1-9][0-9]{0,4})\.(0|[1-9][0-9]{0,4}))?)"
+                               R"((; yie8)?(; yplus 5\.[0-2]\.([0-9]|[12][0-9]))?\))");
     const boost::regex number(R"(\d+)");
-    const char* pieces[] = {"MSIE 6.0", "MSIE 7.0", "MSIE 8.0", "NT 5.1", "NT 6.0", "NT 6.1", "en-US",
-                            "Trident", "SV1", "YPC", "GTB", "CLR 1.0", "CLR 1.1", "CLR 2.0", "CLR 3.0",
-                            "CLR 3.5", "yie8", "yplus"};
+    const char* pieces[] = {"MSIE 6.0", "MSIE 7.0", "MSIE 8.0", "NT 5.1",  "NT 6.0", "NT 6.1",
+                            "en-US",    "Trident",  "SV1",      "YPC",     "GTB",    "CLR 1.0",
+                            "CLR 1.1",  "CLR 2.0",  "CLR 3.0",  "CLR 3.5", "yie8",   "yplus"};
     std::set<std::string> piecesSeen;
     // A varying seed source reaches every branch; the real counter is tried too.
     uint64_t next = 1;

@@ -13,10 +13,10 @@
 #include "log/TraceLog.h"
 #include "platform/CodePage.h"
 #include "platform/System.h"
+#include "tests/log/TraceFileLines.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempFolder.h"
 #include "text/StdioFileEx.h"
-#include "tests/log/TraceFileLines.h"
 
 namespace fs = std::filesystem;
 
@@ -101,8 +101,8 @@ TEST_F(TraceLineEscapeTest, FormattedArgumentsAreEscapedAndTheParentLogGetsOneLi
     EXPECT_EQ(MessageOf(merged[2]), L"name Quorin\\r\\n00:00:00.000 1 ERR: forged, code 42!");
     // The system's error text keeps its own line break, shown escaped.
     EXPECT_EQ(MessageOf(merged[3]),
-              L"CreateFile GetLastError():2, " + platform::SystemErrorText(2).substr(0, platform::SystemErrorText(2).size() - 2) +
-                  L"\\r\\n");
+              L"CreateFile GetLastError():2, " +
+                  platform::SystemErrorText(2).substr(0, platform::SystemErrorText(2).size() - 2) + L"\\r\\n");
     EXPECT_EQ(MessageOf(merged[4]), L"last");
 }
 

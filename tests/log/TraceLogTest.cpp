@@ -19,11 +19,11 @@
 #include "log/TraceLog.h"
 #include "platform/CodePage.h"
 #include "platform/System.h"
-#include "text/StdioFileEx.h"
+#include "tests/log/TraceFileLines.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempFolder.h"
-#include "tests/log/TraceFileLines.h"
+#include "text/StdioFileEx.h"
 
 namespace fs = std::filesystem;
 
@@ -70,16 +70,19 @@ TEST_F(TraceLogTest, LevelFilterAndLabels) {
     TempFolder dir;
     TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().SetTraceLevel(L"Info");
-    const struct { int level; bool passes; const wchar_t* label; } rows[] = {
-        {-5, true, L""}, {0, true, L""}, {9, true, L""}, {10, true, L"ERR"}, {20, true, L"WRN"},
-        {30, true, L"INF"}, {31, false, L""}, {40, false, L""},
+    const struct {
+        int level;
+        bool passes;
+        const wchar_t* label;
+    } rows[] = {
+        {-5, true, L""},    {0, true, L""},     {9, true, L""},   {10, true, L"ERR"},
+        {20, true, L"WRN"}, {30, true, L"INF"}, {31, false, L""}, {40, false, L""},
     };
     for (const auto& row : rows) TheTraceLog().Write(row.level, (L"level " + std::to_wstring(row.level)).c_str());
     const auto lines = ReadLines(RunFiles(dir.path()).at(0));
     std::vector<std::wstring> expected;
     for (const auto& row : rows)
-        if (row.passes)
-            expected.push_back(std::wstring(row.label) + L": level " + std::to_wstring(row.level));
+        if (row.passes) expected.push_back(std::wstring(row.label) + L": level " + std::to_wstring(row.level));
     ASSERT_EQ(lines.size(), expected.size());
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::wstring& line = lines[i];
@@ -90,9 +93,12 @@ TEST_F(TraceLogTest, LevelFilterAndLabels) {
 }
 
 TEST_F(TraceLogTest, LevelNamesAndTheOffLevel) {
-    const struct { const wchar_t* name; int level; } rows[] = {
-        {L"Error", 10}, {L"Warning", 20}, {L"Info", 30}, {L"Debug", 40}, {L"Detail", 40},
-        {L"Verbose", 40}, {L"error", 10}, {L"DEBUG", 10}, {L"", 10}, {L"whatever", 10},
+    const struct {
+        const wchar_t* name;
+        int level;
+    } rows[] = {
+        {L"Error", 10},   {L"Warning", 20}, {L"Info", 30},  {L"Debug", 40}, {L"Detail", 40},
+        {L"Verbose", 40}, {L"error", 10},   {L"DEBUG", 10}, {L"", 10},      {L"whatever", 10},
     };
     for (const auto& row : rows) {
         TheTraceLog().SetTraceLevel(row.name);
@@ -136,7 +142,13 @@ TEST_F(TraceLogTest, LineFormatAndFileName) {
     TempFolder dir;
     TheTraceFileWriter().SetClock([] {
         platform::LocalTime t;
-        t.year = 2011; t.month = 5; t.day = 31; t.hour = 11; t.minute = 58; t.second = 15; t.millisecond = 7;
+        t.year = 2011;
+        t.month = 5;
+        t.day = 31;
+        t.hour = 11;
+        t.minute = 58;
+        t.second = 15;
+        t.millisecond = 7;
         return t;
     });
     TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_WARNING);
@@ -158,13 +170,22 @@ TEST_F(TraceLogTest, LineFormatAndFileName) {
 TEST_F(TraceLogTest, ANewLocalDayStartsANewFile) {
     TempFolder dir;
     platform::LocalTime now;
-    now.year = 2024; now.month = 12; now.day = 31; now.hour = 23; now.minute = 59; now.second = 59;
+    now.year = 2024;
+    now.month = 12;
+    now.day = 31;
+    now.hour = 23;
+    now.minute = 59;
+    now.second = 59;
     TheTraceFileWriter().SetClock([&now] { return now; });
     TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().Write(TRACE_ERROR, L"old year");
-    now.hour = 0; now.minute = 0; now.second = 1;  // same day, earlier hour: same file
+    now.hour = 0;
+    now.minute = 0;
+    now.second = 1;  // same day, earlier hour: same file
     TheTraceLog().Write(TRACE_ERROR, L"same day");
-    now.year = 2025; now.month = 1; now.day = 1;
+    now.year = 2025;
+    now.month = 1;
+    now.day = 1;
     TheTraceLog().Write(TRACE_ERROR, L"new year");
     const auto files = RunFiles(dir.path());
     ASSERT_EQ(files.size(), 2u);
@@ -208,7 +229,8 @@ TEST_F(TraceLogTest, MergeIntoANewParentThenAppendASecondRun) {
     TheTraceLog().CloseAndMerge();
 
     EXPECT_FALSE(fs::exists(firstRun)) << "a merged run file is deleted";
-    std::string expected = "\xFF\xFE" + platform::ToUtf16Le(L"\r\n" + firstRun.filename().wstring() + L"\r\n") + firstBody;
+    std::string expected =
+        "\xFF\xFE" + platform::ToUtf16Le(L"\r\n" + firstRun.filename().wstring() + L"\r\n") + firstBody;
     EXPECT_EQ(ReadBytes(parent), expected);
 
     // A second merge copies nothing more.
@@ -300,8 +322,7 @@ TEST_F(TraceLogTest, AMergeCutShortTakesItsBlockOutAgain) {
     // With room again, the next merge copies the run once, whole.
     TheTraceLog().CloseAndMerge();
     EXPECT_FALSE(fs::exists(run));
-    EXPECT_EQ(ReadBytes(parent),
-              before + platform::ToUtf16Le(L"\r\n" + run.filename().wstring() + L"\r\n") + runBody);
+    EXPECT_EQ(ReadBytes(parent), before + platform::ToUtf16Le(L"\r\n" + run.filename().wstring() + L"\r\n") + runBody);
 }
 
 // ---------------------------------------------------------------------------
@@ -315,8 +336,8 @@ TEST_F(TraceLogTest, ConcurrentWritersLeaveEveryLineIntactExactlyOnce) {
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([t] {
             for (int i = 0; i < kLines; ++i) {
-                const std::wstring text = L"thread " + std::to_wstring(t) + L" line " + std::to_wstring(i) +
-                                          L" " + std::wstring(static_cast<size_t>(i % 50), L'x');
+                const std::wstring text = L"thread " + std::to_wstring(t) + L" line " + std::to_wstring(i) + L" " +
+                                          std::wstring(static_cast<size_t>(i % 50), L'x');
                 TheTraceLog().Write(TRACE_ERROR, text.c_str());
             }
         });
@@ -356,7 +377,12 @@ constexpr char kVictim[] = "a file the plug-in must not touch";
 std::wstring FixClockAndNameStem() {
     TheTraceFileWriter().SetClock([] {
         platform::LocalTime t;
-        t.year = 2011; t.month = 5; t.day = 31; t.hour = 11; t.minute = 58; t.second = 15;
+        t.year = 2011;
+        t.month = 5;
+        t.day = 31;
+        t.hour = 11;
+        t.minute = 58;
+        t.second = 15;
         return t;
     });
     wchar_t stem[64];
@@ -380,8 +406,7 @@ const PlantedNameCase kPlantedNames[] = {
          EXPECT_TRUE(fs::is_symlink(run));
          EXPECT_FALSE(fs::exists(outside / "made-through-link")) << "the link's target is not created";
      }},
-    {"a FIFO",
-     [](const fs::path& run, const fs::path&) { ASSERT_EQ(::mkfifo(run.c_str(), 0666), 0); },
+    {"a FIFO", [](const fs::path& run, const fs::path&) { ASSERT_EQ(::mkfifo(run.c_str(), 0666), 0); },
      [](const fs::path& run, const fs::path&) { EXPECT_TRUE(fs::is_fifo(run)); }},
     {"a run file of this process kept by a failed merge",
      [](const fs::path& run, const fs::path&) { WriteBytes(run, kVictim); },
@@ -473,8 +498,7 @@ TEST_F(TraceLogTest, AMergeThatCannotGetTheParentsLockKeepsTheRunFile) {
     holder.Close();
     TheTraceLog().CloseAndMerge();
     EXPECT_FALSE(fs::exists(run));
-    EXPECT_EQ(ReadBytes(parent),
-              before + platform::ToUtf16Le(L"\r\n" + run.filename().wstring() + L"\r\n") + runBody);
+    EXPECT_EQ(ReadBytes(parent), before + platform::ToUtf16Le(L"\r\n" + run.filename().wstring() + L"\r\n") + runBody);
 }
 
 // Processes that merge at the same moment into one parent log take turns:
@@ -498,7 +522,8 @@ TEST_F(TraceLogTest, ProcessesMergingAtTheSameMomentTakeTurns) {
             TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
             TheTraceLog().SetParentLogfilePath(parent.wstring().c_str());
             for (int i = 0; i < kLines; ++i)
-                TheTraceLog().Write(TRACE_ERROR, (L"process " + std::to_wstring(p) + L" line " + std::to_wstring(i)).c_str());
+                TheTraceLog().Write(TRACE_ERROR,
+                                    (L"process " + std::to_wstring(p) + L" line " + std::to_wstring(i)).c_str());
             char byte = 'r';
             if (write(ready[1], &byte, 1) != 1) _exit(2);
             // The test closes its end of go to let every child go at once.

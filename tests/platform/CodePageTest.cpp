@@ -10,7 +10,11 @@
 namespace {
 
 TEST(CodePageTest, Utf8DecodingReplacesEachInvalidSubpart) {
-    const struct { const char* name; std::string bytes; std::wstring text; } rows[] = {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::wstring text;
+    } rows[] = {
         {"ascii", "abc", L"abc"},
         {"two to four bytes", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5", L"\u00e9\u20ac\U0001F3B5"},
         {"lone continuation", "a\x80z", L"a\uFFFDz"},
@@ -28,7 +32,11 @@ TEST(CodePageTest, Utf8DecodingReplacesEachInvalidSubpart) {
 TEST(CodePageTest, Utf8DecodingIsTheSameAtEveryPositionInALongAsciiRun) {
     // Runs of ASCII are widened in blocks: a sequence anywhere around a block
     // edge, split across one or at the very end decodes as it does alone.
-    const struct { const char* name; std::string bytes; std::wstring text; } pieces[] = {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::wstring text;
+    } pieces[] = {
         {"two-byte letter", "\xC3\xA9", L"\u00e9"},
         {"four-byte sign", "\xF0\x9F\x8E\xB5", L"\U0001F3B5"},
         {"lone continuation", "\x80", L"\uFFFD"},
@@ -58,13 +66,19 @@ TEST(CodePageTest, Utf16LeUsesSurrogatePairsAboveTheBmp) {
 
 TEST(CodePageTest, SurrogatePairsAreJoinedWhereWideCharactersHoldCodePoints) {
     if (!platform::kWideHoldsCodePoints) GTEST_SKIP() << "wide characters are UTF-16 units: pairs stay pairs";
-    const struct { const char* name; std::u16string units; std::wstring text; } rows[] = {
+    const struct {
+        const char* name;
+        std::u16string units;
+        std::wstring text;
+    } rows[] = {
         {"one pair", u"\xD83C\xDFB5", L"\U0001F3B5"},
         {"two pairs in a row", u"\xD83C\xDFB5\xD83D\xDE00", L"\U0001F3B5\U0001F600"},
         {"lone high at the end", u"a\xD83C", std::wstring(L"a") + static_cast<wchar_t>(0xD83C)},
-        {"lone low", u"\xDFB5" u"a", static_cast<wchar_t>(0xDFB5) + std::wstring(L"a")},
-        {"low before high", u"\xDFB5\xD83C",
-         std::wstring{static_cast<wchar_t>(0xDFB5), static_cast<wchar_t>(0xD83C)}},
+        {"lone low",
+         u"\xDFB5"
+         u"a",
+         static_cast<wchar_t>(0xDFB5) + std::wstring(L"a")},
+        {"low before high", u"\xDFB5\xD83C", std::wstring{static_cast<wchar_t>(0xDFB5), static_cast<wchar_t>(0xD83C)}},
         {"high, high, low", u"\xD800\xD83C\xDFB5", static_cast<wchar_t>(0xD800) + std::wstring(L"\U0001F3B5")},
         {"no surrogates", u"abc", L"abc"},
         {"empty", u"", L""},
@@ -106,7 +120,7 @@ TEST(CodePageTest, TheAnsiCodePageIsAlwaysSupported) {
         bool accepted;
         int resulting;
     } rows[] = {
-        {1252, true, 1252}, {932, false, 1252}, {12345, false, 1252}, {3, false, 1252},
+        {1252, true, 1252}, {932, false, 1252},   {12345, false, 1252}, {3, false, 1252},
         {-1, false, 1252},  {28591, true, 28591}, {65001, true, 65001}, {0, true, 65001},
     };
     platform::SetThreadAnsiCodePage(1252);

@@ -37,16 +37,16 @@ TEST(HttpErrorTextTest, CodesFollowTheOriginalNumbering) {
 }
 
 TEST(HttpErrorTextTest, CodesOfTheHttpRangeHaveTextsEndingInCrLf) {
-    for (uint32_t code : {kHttpErrorTimeout, kHttpErrorCannotConnect, kHttpErrorConnectionError,
-                          kHttpErrorRedirectFailed, kHttpErrorInvalidHeader, kHttpErrorInvalidOption,
-                          kHttpErrorHeaderSizeOverflow, kHttpErrorResponseTooLarge}) {
+    for (uint32_t code :
+         {kHttpErrorTimeout, kHttpErrorCannotConnect, kHttpErrorConnectionError, kHttpErrorRedirectFailed,
+          kHttpErrorInvalidHeader, kHttpErrorInvalidOption, kHttpErrorHeaderSizeOverflow, kHttpErrorResponseTooLarge}) {
         const std::wstring text = SystemErrorText(code);
         ASSERT_GT(text.size(), 2u) << code;
         EXPECT_EQ(text.substr(text.size() - 2), L"\r\n") << code;
         EXPECT_EQ(text.find(L"\r\n"), text.size() - 2) << code;
     }
     EXPECT_EQ(SystemErrorText(kHttpErrorTimeout), L"The operation timed out.\r\n");
-    EXPECT_EQ(SystemErrorText(12198), L"");  // inside the range, but no such code
+    EXPECT_EQ(SystemErrorText(12198), L"");    // inside the range, but no such code
     EXPECT_FALSE(SystemErrorText(2).empty());  // errno texts are unchanged
 }
 
@@ -85,9 +85,15 @@ TEST(HttpSessionTest, HostsPortsAndHeadersAreCheckedBeforeAnyTransfer) {
         int port;
         uint32_t error;
     } hosts[] = {
-        {"host.example", 0, 0},       {"127.0.0.1", 65535, 0},     {"xn--bjrk-5qa.example", 80, 0},
-        {"", 80, kHttpErrorInvalidUrl}, {"a b", 80, kHttpErrorInvalidUrl}, {"a/b", 80, kHttpErrorInvalidUrl},
-        {"a@b", 80, kHttpErrorInvalidUrl}, {"a\r\nb", 80, kHttpErrorInvalidUrl}, {"host", -1, kHttpErrorInvalidUrl},
+        {"host.example", 0, 0},
+        {"127.0.0.1", 65535, 0},
+        {"xn--bjrk-5qa.example", 80, 0},
+        {"", 80, kHttpErrorInvalidUrl},
+        {"a b", 80, kHttpErrorInvalidUrl},
+        {"a/b", 80, kHttpErrorInvalidUrl},
+        {"a@b", 80, kHttpErrorInvalidUrl},
+        {"a\r\nb", 80, kHttpErrorInvalidUrl},
+        {"host", -1, kHttpErrorInvalidUrl},
         {"host", 65536, kHttpErrorInvalidUrl},
     };
     for (const HostRow& row : hosts) {

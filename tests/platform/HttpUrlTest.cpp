@@ -24,8 +24,8 @@ TEST(EncodeRequestTargetTest, Table) {
         {std::string_view("/nul\0x", 6), "/nul%00x"},
         {"/\x7F\x80\xFF", "/%7F%80%FF"},
         {"/\"<>\\^`{|}", "/%22%3C%3E%5C%5E%60%7B%7C%7D"},
-        {"/Bj%C3%B6rk", "/Bj%C3%B6rk"},       // escapes kept
-        {"/100%", "/100%25"},                  // a bare percent sign is escaped
+        {"/Bj%C3%B6rk", "/Bj%C3%B6rk"},  // escapes kept
+        {"/100%", "/100%25"},            // a bare percent sign is escaped
         {"/%4", "/%254"},
         {"/%zz", "/%25zz"},
         {"/a;b=c,d:e@f!$'()*+~-._", "/a;b=c,d:e@f!$'()*+~-._"},

@@ -38,9 +38,8 @@ TEST_F(IniFileTest, WrittenValuesReadBack) {
     EXPECT_EQ(Read(file, L"Ploms", L"ArtistUrl"), L"www.catalogue.example/ploms/albums");
     EXPECT_EQ(Read(file, L"Velnor", L"ArtistUrl"), std::nullopt) << "missing section";
     EXPECT_EQ(Read(file, L"Quorin", L"Other"), std::nullopt) << "missing key";
-    EXPECT_EQ(ReadBytes(filePath),
-              "[Quorin]\r\nArtistUrl=www.catalogue.example/quorin/albums\r\n"
-              "[Ploms]\r\nArtistUrl=www.catalogue.example/ploms/albums\r\n");
+    EXPECT_EQ(ReadBytes(filePath), "[Quorin]\r\nArtistUrl=www.catalogue.example/quorin/albums\r\n"
+                                   "[Ploms]\r\nArtistUrl=www.catalogue.example/ploms/albums\r\n");
 }
 
 TEST_F(IniFileTest, WriteReplacesTheValueInPlace) {
@@ -75,8 +74,8 @@ TEST_F(IniFileTest, SectionNamesHoldingBracketsRoundTrip) {
 
 TEST_F(IniFileTest, ReadsHandWrittenFiles) {
     WriteBytes(filePath,
-               "\xEF\xBB\xBF"           // byte-order mark
-               "orphan=ignored\n"       // a key before any section
+               "\xEF\xBB\xBF"      // byte-order mark
+               "orphan=ignored\n"  // a key before any section
                "; a comment\n"
                "  [Quorin]  \n"
                "  ArtistUrl =  www.x/quorin  \n"
@@ -86,7 +85,7 @@ TEST_F(IniFileTest, ReadsHandWrittenFiles) {
                "ArtistUrl=first\r\n"
                "ArtistUrl=second\r\n"
                "[Ploms]\n"
-               "ArtistUrl=third");      // no final line break
+               "ArtistUrl=third");  // no final line break
     EXPECT_EQ(Read(file, L"Quorin", L"ArtistUrl"), L"www.x/quorin");
     EXPECT_EQ(Read(file, L"Ploms", L"ArtistUrl"), L"first") << "the first key of the first section counts";
     EXPECT_EQ(Read(file, L"orphan", L"orphan"), std::nullopt);
@@ -95,7 +94,8 @@ TEST_F(IniFileTest, ReadsHandWrittenFiles) {
     ASSERT_TRUE(WriteIniValue(file, L"Quorin", L"Other", L"v"));
     EXPECT_EQ(Read(file, L"Quorin", L"Other"), L"v");
     EXPECT_NE(ReadBytes(filePath).find("no equals sign here\nOther=v\n\n[Ploms]"), std::string::npos)
-        << "a new key goes after the section's last line, in the file's line ending:\n" << ReadBytes(filePath);
+        << "a new key goes after the section's last line, in the file's line ending:\n"
+        << ReadBytes(filePath);
 }
 
 TEST_F(IniFileTest, AddsLineBreakWhereTheFileLacksOne) {
@@ -202,8 +202,7 @@ TEST(IniTextTest, SetValueEditsOnlyWhatItMust) {
         {"same value", "[A]\r\nk=1\r\n", L"A", L"k", L"1", nullptr},
         {"same value, names in other case", "[a]\r\nk=1\r\n", L"A", L"K", L"1", nullptr},
         {"key of a later section", "[A]\nx=1\n[B]\nk=1\n", L"A", L"k", L"2", "[A]\nx=1\nk=2\n[B]\nk=1\n"},
-        {"blank lines stay before the next section", "[A]\nx=1\n\n[B]\n", L"A", L"k", L"2",
-         "[A]\nx=1\nk=2\n\n[B]\n"},
+        {"blank lines stay before the next section", "[A]\nx=1\n\n[B]\n", L"A", L"k", L"2", "[A]\nx=1\nk=2\n\n[B]\n"},
         {"header at end without break", "[A]", L"A", L"k", L"v", "[A]\r\nk=v\r\n"},
         {"comments and text kept", "; c\n[A]\nk=1\n# d\n", L"B", L"k", L"2", "; c\n[A]\nk=1\n# d\n[B]\nk=2\n"},
     };

@@ -52,7 +52,8 @@ inline std::wstring ReadUtf16File(const fs::path& file) {
     const std::string bytes = ReadBytes(file);
     std::wstring text;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
     return text;
 }
 

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "PluginHost.h"
-#include "tests/support/TempFolder.h"
 #include "plugin/CommonDllInterface.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -100,7 +100,8 @@ TEST_F(PluginHostTest, SetHostKeepsTheHostAndAnswersWhetherOneIsAttached) {
 TEST_F(PluginHostTest, OptionalSearchIsNotSupported) {
     const int rows[][4] = {{0, 0, 0, 0}, {1, 2, 3, 4}, {-1, -1, -1, -1}, {INT32_MAX, INT32_MIN, 0, 7}};
     for (const auto& args : rows)
-        EXPECT_EQ(object->OptionalSearch(args[0], args[1], args[2], args[3]), 0) << "args " << args[0] << "," << args[1];
+        EXPECT_EQ(object->OptionalSearch(args[0], args[1], args[2], args[3]), 0)
+            << "args " << args[0] << "," << args[1];
 }
 
 TEST_F(PluginHostTest, SearchSlotsAndPageDownloadAnswerFailureWithoutAHost) {
@@ -125,8 +126,9 @@ TEST_F(PluginHostTest, FreshObjectProperties) {
     const std::string md5sum = RunCommand("md5sum '" MIVO_PLUGIN_PATH "'").substr(0, 32);
     EXPECT_EQ(Ascii(sourceId), md5sum);
 
-    for (const wchar_t* name : {L"StatisticDownloadCounter", L"StatisticSuccessfulDownloads", L"StatisticTotalDownloadTime",
-                                L"SupportedSearch", L"AlbumsItearationConstant", L"TitlesItearationConstant"}) {
+    for (const wchar_t* name :
+         {L"StatisticDownloadCounter", L"StatisticSuccessfulDownloads", L"StatisticTotalDownloadTime",
+          L"SupportedSearch", L"AlbumsItearationConstant", L"TitlesItearationConstant"}) {
         int value = -1;
         EXPECT_EQ(object->Property(name, &value), 1) << Ascii(name);
         EXPECT_EQ(value, 0) << Ascii(name);
@@ -184,13 +186,18 @@ TEST_F(PluginHostTest, PropertyAndCallMethodRefusals) {
         void* out;
     };
     const Row rows[] = {
-        {L"sourcename", &text},     {L"SourceName", nullptr},  {L"SourceId", nullptr},
-        {L"LogFolder", &text},      {L"Unknown", &number},     {L"StatisticDownloadCounter", nullptr},
+        {L"sourcename", &text},
+        {L"SourceName", nullptr},
+        {L"SourceId", nullptr},
+        {L"LogFolder", &text},
+        {L"Unknown", &number},
+        {L"StatisticDownloadCounter", nullptr},
         {L"TitlesIterationConstant", &number},  // only the misspelt name is known
     };
     for (const Row& row : rows) {
         EXPECT_EQ(object->Property(row.name, row.out), 0) << Ascii(row.name);
-        EXPECT_NE(TraceText().find(L"ERR: CCommonDllInterface::Property not found: " + std::wstring(row.name) + L"\r\n"),
+        EXPECT_NE(TraceText().find(L"ERR: CCommonDllInterface::Property not found: " + std::wstring(row.name) +
+                                   L"\r\n"),
                   std::wstring::npos)
             << Ascii(row.name);
     }

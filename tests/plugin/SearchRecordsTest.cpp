@@ -6,7 +6,10 @@
 namespace {
 
 TEST(SearchRecords, AlbumInfoConstructor) {
-    struct Row { const wchar_t* title; const wchar_t* expected; };
+    struct Row {
+        const wchar_t* title;
+        const wchar_t* expected;
+    };
     const Row rows[] = {{L"", L"Unknown"}, {L"  Blue  ", L"  Blue  "}, {L"Unknown", L"Unknown"}, {L" ", L" "}};
     for (const Row& row : rows) {
         const AlbumInfo album(row.title, L"Artist", 1999, L"Rock", L"www.catalogue.example/album/1", 12);
@@ -26,7 +29,10 @@ TEST(SearchRecords, AlbumInfoConstructor) {
 }
 
 TEST(SearchRecords, TrackInfoConstructor) {
-    struct Row { int number; int expected; };
+    struct Row {
+        int number;
+        int expected;
+    };
     const Row rows[] = {{-3, 0}, {-1, 0}, {0, 0}, {1, 1}, {250, 250}};
     for (const Row& row : rows) {
         const TrackInfo track(L"Title", row.number, L"", L"", L"", L"", L"");

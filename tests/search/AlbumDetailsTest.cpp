@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "plugin/Mivo.h"
-#include "text/RegexMatcher.h"
 #include "tests/search/ScriptedSite.h"
-#include "tests/support/RecordingHost.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RecordingHost.h"
+#include "text/RegexMatcher.h"
 
 namespace {
 
@@ -35,14 +35,12 @@ protected:
     std::vector<std::wstring> Own(const std::wstring& label) {
         std::vector<std::wstring> own;
         for (const std::wstring& text : log.Texts(label))
-            if (text.rfind(L"GetAlbumDetails", 0) == 0)
-                own.push_back(text);
+            if (text.rfind(L"GetAlbumDetails", 0) == 0) own.push_back(text);
         return own;
     }
     std::vector<std::wstring> TrackTitles() const {
         std::vector<std::wstring> titles;
-        for (const TrackInfo& track : tracks)
-            titles.push_back(track.title);
+        for (const TrackInfo& track : tracks) titles.push_back(track.title);
         return titles;
     }
 
@@ -69,11 +67,13 @@ TEST_F(AlbumDetailsTest, YearFromTheRecordingDateElseTheReleaseDate) {
         {"month day, year", DateLine("Recording Date", "May 14, 1971"), 1971, L"", L""},
         {"day/month/year", DateLine("Release Date", "14/05/1971"), 1971, L"", L""},
         {"first run of four digits", DateLine("Release Date", "12345"), 1234, L"", L""},
-        {"blank-free label", "<p class=\"detailHead\">Release Date:<span class=\"detailItem\">1980</span></p>", 1980, L"", L""},
+        {"blank-free label", "<p class=\"detailHead\">Release Date:<span class=\"detailItem\">1980</span></p>", 1980,
+         L"", L""},
         {"two-digit year", DateLine("Release Date", "'71"), 1111,
          L"GetAlbumDetails: AlbumYear not found. '71 : www.catalogue.example/album/test-1", L""},
-        {"yearless recording hides the release", DateLine("Recording Date", "Spring") + DateLine("Release Date", "1975"),
-         1111, L"GetAlbumDetails: AlbumYear not found. Spring : www.catalogue.example/album/test-1", L""},
+        {"yearless recording hides the release",
+         DateLine("Recording Date", "Spring") + DateLine("Release Date", "1975"), 1111,
+         L"GetAlbumDetails: AlbumYear not found. Spring : www.catalogue.example/album/test-1", L""},
         {"no date lines", "<p>nothing</p>", 1111, L"",
          L"GetAlbumDetails: AlbumYear not found: www.catalogue.example/album/test-1"},
     };
@@ -105,8 +105,7 @@ TEST_F(AlbumDetailsTest, CoverAddressAsWrittenOrEmptyWhenMissing) {
         EXPECT_EQ(Run(Wrap(DateLine("Release Date", "1999") + row.element + GenreElement("Rock"))), 1) << row.label;
         EXPECT_EQ(cover, row.cover) << row.label;
         std::vector<std::wstring> expected;
-        if (row.warned)
-            expected.push_back(L"GetAlbumDetails: CoverExpression not found: " + kUrl);
+        if (row.warned) expected.push_back(L"GetAlbumDetails: CoverExpression not found: " + kUrl);
         EXPECT_EQ(Own(L"WRN"), expected) << row.label;
     }
 }
@@ -153,8 +152,7 @@ TEST_F(AlbumDetailsTest, TrackTitlesAreDecodedAndLoseTheirBrackets) {
         {"星の歌 (Acoustic)", L"\u661F\u306E\u6B4C Acoustic"},
     };
     std::string rowsHtml;
-    for (const Row& row : rows)
-        rowsHtml += TrackRow(row.written);
+    for (const Row& row : rows) rowsHtml += TrackRow(row.written);
     ASSERT_EQ(Run(Wrap(CoverElement("c.jpg") + GenreElement("Rock") + "<table>\n" + rowsHtml + "</table>\n")), 1);
     ASSERT_EQ(tracks.size(), std::size(rows));
     int number = 1;
@@ -169,8 +167,8 @@ TEST_F(AlbumDetailsTest, TrackTitlesAreDecodedAndLoseTheirBrackets) {
 }
 
 TEST_F(AlbumDetailsTest, RowsWithoutALinkAreSkippedWithAWarning) {
-    const std::string rows = TrackRow("One") + TrackRow("Plain", false) + TrackRow("Two") + TrackRow("Three") +
-                             TrackRow("Four");
+    const std::string rows =
+        TrackRow("One") + TrackRow("Plain", false) + TrackRow("Two") + TrackRow("Three") + TrackRow("Four");
     ASSERT_EQ(Run(Wrap(DateLine("Release Date", "1999") + CoverElement("c.jpg") + GenreElement("Rock") + rows)), 1);
     EXPECT_EQ(TrackTitles(), (std::vector<std::wstring>{L"One", L"Two", L"Three", L"Four"}));
     EXPECT_EQ(tracks.back().number, 4);
@@ -197,8 +195,8 @@ TEST_F(AlbumDetailsTest, TrackTitleIsWhatTheTitlePatternFindsInTheRow) {
     for (const std::string& content : rows) {
         const std::string block = "<div class=\"albumBlkSong\">" + content + "</div>";
         // The row block the walk reads: behind the start marker, up to 20 characters past "</div>".
-        const std::string page = Wrap(CoverElement("c.jpg") + GenreElement("Rock") + block +
-                                      "<!-- twenty-two chars -->\n");
+        const std::string page =
+            Wrap(CoverElement("c.jpg") + GenreElement("Rock") + block + "<!-- twenty-two chars -->\n");
         CString rowBlock;
         std::string expected;
         {
@@ -222,8 +220,8 @@ TEST_F(AlbumDetailsTest, TrackTitleIsWhatTheTitlePatternFindsInTheRow) {
 }
 
 TEST_F(AlbumDetailsTest, TrackRowsAreReadOnlyBehindTheGenre) {
-    const std::string body = TrackRow("Early") + CoverElement("c.jpg") + TrackRow("Between") +
-                             GenreElement("Rock") + TrackRow("Late");
+    const std::string body =
+        TrackRow("Early") + CoverElement("c.jpg") + TrackRow("Between") + GenreElement("Rock") + TrackRow("Late");
     ASSERT_EQ(Run(Wrap(body)), 1);
     EXPECT_EQ(TrackTitles(), std::vector<std::wstring>{L"Late"});
 }
@@ -254,8 +252,7 @@ TEST_F(AlbumDetailsTest, TracksAreAppendedAndNumberedFromOneEachCall) {
     ASSERT_EQ(Run(page), 1);
     ASSERT_EQ(Run(page), 1);
     std::vector<int> numbers;
-    for (const TrackInfo& track : tracks)
-        numbers.push_back(track.number);
+    for (const TrackInfo& track : tracks) numbers.push_back(track.number);
     EXPECT_EQ(numbers, (std::vector<int>{9, 1, 2, 1, 2}));
     EXPECT_EQ(album.trackCount, 2);
 }
@@ -289,8 +286,8 @@ TEST_F(AlbumDetailsTest, AnEmptyPageGivesOnlyWarnings) {
     EXPECT_EQ(album.trackCount, 0);
     EXPECT_EQ(cover, L"cover sentinel");
     EXPECT_EQ(Own(L"WRN"), (std::vector<std::wstring>{L"GetAlbumDetails: AlbumYear not found: " + kUrl,
-                                                     L"GetAlbumDetails: CoverExpression not found: " + kUrl,
-                                                     L"GetAlbumDetails: GenreExpression not found: " + kUrl}));
+                                                      L"GetAlbumDetails: CoverExpression not found: " + kUrl,
+                                                      L"GetAlbumDetails: GenreExpression not found: " + kUrl}));
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include "plugin/Mivo.h"
 #include "tests/search/ScriptedSite.h"
-#include "tests/support/RecordingHost.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RecordingHost.h"
 
 namespace {
 
@@ -26,15 +26,13 @@ protected:
     // The titles in albums, in order.
     static std::vector<std::wstring> Titles(const AlbumInfoList& albums) {
         std::vector<std::wstring> titles;
-        for (const AlbumInfo& album : albums)
-            titles.push_back(album.title);
+        for (const AlbumInfo& album : albums) titles.push_back(album.title);
         return titles;
     }
     // Requests after the search page.
     std::vector<std::string> PageRequests() {
         std::vector<std::string> all = site.Requests();
-        if (!all.empty() && all.front().rfind("/search?", 0) == 0)
-            all.erase(all.begin());
+        if (!all.empty() && all.front().rfind("/search?", 0) == 0) all.erase(all.begin());
         return all;
     }
 
@@ -67,7 +65,7 @@ TEST_F(AlbumListTest, TitlesAreTrimmedButOtherwiseKeptAsWritten) {
         std::wstring expected;
     };
     const Row rows[] = {
-        {"", L""},                       // empty stays empty, not "Unknown"
+        {"", L""},  // empty stays empty, not "Unknown"
         {"  Spaced  Out  ", L"Spaced  Out"},
         {"Salt &amp; Vinegar", L"Salt &amp; Vinegar"},
         {"Don&#39;t Look Back", L"Don&#39;t Look Back"},
@@ -90,7 +88,8 @@ TEST_F(AlbumListTest, TitlesAreTrimmedButOtherwiseKeptAsWritten) {
 
 TEST_F(AlbumListTest, PagesAreFollowedWhileTheMarkerFollowsTheLastEntry) {
     site.Page(kBase, AlbumListPage(AlbumEntry("/album/p1", "One") + kNextPage));
-    site.Page(kBase + "/page/2/", AlbumListPage(AlbumEntry("/album/p2a", "Two A") + AlbumEntry("/album/p2b", "Two B") + kNextPage));
+    site.Page(kBase + "/page/2/",
+              AlbumListPage(AlbumEntry("/album/p2a", "Two A") + AlbumEntry("/album/p2b", "Two B") + kNextPage));
     site.Page(kBase + "/page/3/", AlbumListPage(AlbumEntry("/album/p3", "Three")));
     site.Page(kBase + "/page/4/", AlbumListPage(AlbumEntry("/album/p4", "Never")));
     AlbumInfoList albums;
@@ -107,7 +106,8 @@ TEST_F(AlbumListTest, WhereTheMarkerStandsDecides) {
     };
     const Row rows[] = {
         {"marker above the only entry", AlbumListPage(kNextPage + AlbumEntry("/album/a", "A")), 1},
-        {"marker between entries", AlbumListPage(AlbumEntry("/album/a", "A") + kNextPage + AlbumEntry("/album/b", "B")), 1},
+        {"marker between entries", AlbumListPage(AlbumEntry("/album/a", "A") + kNextPage + AlbumEntry("/album/b", "B")),
+         1},
         {"marker behind the last entry", AlbumListPage(AlbumEntry("/album/a", "A") + kNextPage), 2},
         {"page without entries but with marker", AlbumListPage(kNextPage), 2},
         {"marker text in other case", AlbumListPage(AlbumEntry("/album/a", "A") + ">next page&raquo;<"), 1},
@@ -154,7 +154,8 @@ TEST_F(AlbumListTest, UnknownArtistIsReportedWithTheNameAsGiven) {
     albums.push_back(AlbumInfo(L"left over"));
     EXPECT_EQ(mivo.FindArtistAlbumList(L" Nobody ", albums), 0);
     EXPECT_TRUE(albums.empty());
-    EXPECT_EQ(log.Texts(L"WRN"), std::vector<std::wstring>{L"FindArtistAlbumList():Can not find artistUrl for:  Nobody "});
+    EXPECT_EQ(log.Texts(L"WRN"),
+              std::vector<std::wstring>{L"FindArtistAlbumList():Can not find artistUrl for:  Nobody "});
 }
 
 TEST_F(AlbumListTest, StopEndsTheWalkKeepingWhatWasAppended) {

@@ -28,16 +28,14 @@ struct Found {
 // Prints a link list as the failure message shows it.
 std::string Describe(const std::vector<Found>& links) {
     std::wstring out;
-    for (const Found& link : links)
-        out += L"[" + link.whole + L" | " + link.path + L" | " + link.text + L"]\n";
+    for (const Found& link : links) out += L"[" + link.whole + L" | " + link.path + L" | " + link.text + L"]\n";
     return std::string(out.begin(), out.end());  // the test pages are ASCII where it matters
 }
 
 std::vector<Found> PatternWalk(const std::wstring& page) {
     std::vector<Found> links;
     CRegexMatcher matcher;
-    if (!matcher.Prepare(CString(page), CString(kPattern), true))
-        return links;
+    if (!matcher.Prepare(CString(page), CString(kPattern), true)) return links;
     while (matcher.FindNext()) {
         CString whole, path, text;
         matcher.GetMatch(0, whole);
@@ -63,14 +61,11 @@ std::vector<Found> FinderWalk(const std::wstring& page) {
 
 std::wstring Repeat(const std::wstring& piece, int times) {
     std::wstring out;
-    for (int i = 0; i < times; ++i)
-        out += piece;
+    for (int i = 0; i < times; ++i) out += piece;
     return out;
 }
 
-std::wstring Link(const std::wstring& path, const std::wstring& text) {
-    return kStart + path + L"\">" + text + kClose;
-}
+std::wstring Link(const std::wstring& path, const std::wstring& text) { return kStart + path + L"\">" + text + kClose; }
 
 TEST(ArtistLinkFinderTest, CraftedPagesGiveThePatternsLinks) {
     struct Row {
@@ -129,7 +124,8 @@ TEST(ArtistLinkFinderTest, HostilePagesGiveThePatternsLinks) {
         {"unclosed tags to the end", valid + Repeat(kStart + L"a\" title=x ", 300)},
         {"unclosed quotes to the end", valid + kStart + Repeat(L"no quote <b>here</b> ", 300)},
         {"links closing neither quote nor tag", valid + Repeat(kStart + L"a-name ", 300)},
-        {"unclosed quotes between links", Repeat(L"<a href=\"http://www.catalogue.example/artist/x>X</a>\n", 300) + valid},
+        {"unclosed quotes between links",
+         Repeat(L"<a href=\"http://www.catalogue.example/artist/x>X</a>\n", 300) + valid},
         {"link texts never closed", Repeat(kStart + L"a\">text ", 300)},
         {"near-miss starts", Repeat(L"<a href=\"http://www.catalogue.example/artis", 3000) + valid},
         {"near-miss hosts", Repeat(L"<a href=\"http://www.catalogue.exampl/artist/a\">A" + kClose, 2000) + valid},
@@ -149,10 +145,36 @@ TEST(ArtistLinkFinderTest, HostilePagesGiveThePatternsLinks) {
 // start in some way; the seed is fixed, so a failure repeats.
 TEST(ArtistLinkFinderTest, RandomPagesGiveThePatternsLinks) {
     const std::vector<std::wstring> pieces = {
-        kStart, kStart, kStart + L"a", kStart + L"b\">", Link(L"c", L"C"), L"\">Name", L"<a href=\"http://www.catalogue.example/artis", L"<a href=\"http://",
-        L"www.catalogue.example", L"/artist/", L"\"", L"\"", L">", L">", L"<", L"<", L"</a>", kClose, kClose,
-        L"<span class=\"mod_attrib\">", L"</a><span class=\"mod_", L"x", L"Velnor", L" ", L"\n", L"é",
-        std::wstring(1, L'\0'), L"<b>", L"</b>", L"'",
+        kStart,
+        kStart,
+        kStart + L"a",
+        kStart + L"b\">",
+        Link(L"c", L"C"),
+        L"\">Name",
+        L"<a href=\"http://www.catalogue.example/artis",
+        L"<a href=\"http://",
+        L"www.catalogue.example",
+        L"/artist/",
+        L"\"",
+        L"\"",
+        L">",
+        L">",
+        L"<",
+        L"<",
+        L"</a>",
+        kClose,
+        kClose,
+        L"<span class=\"mod_attrib\">",
+        L"</a><span class=\"mod_",
+        L"x",
+        L"Velnor",
+        L" ",
+        L"\n",
+        L"é",
+        std::wstring(1, L'\0'),
+        L"<b>",
+        L"</b>",
+        L"'",
     };
     std::mt19937 random(20261209);
     std::uniform_int_distribution<size_t> piece(0, pieces.size() - 1);
@@ -160,8 +182,7 @@ TEST(ArtistLinkFinderTest, RandomPagesGiveThePatternsLinks) {
     size_t linksSeen = 0;
     for (int round = 0; round < 10000; ++round) {
         std::wstring page;
-        for (int n = length(random); n > 0; --n)
-            page += pieces[piece(random)];
+        for (int n = length(random); n > 0; --n) page += pieces[piece(random)];
         const std::vector<Found> expected = PatternWalk(page);
         const std::vector<Found> found = FinderWalk(page);
         linksSeen += expected.size();

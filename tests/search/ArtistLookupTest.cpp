@@ -6,8 +6,8 @@
 #include "plugin/Mivo.h"
 #include "search/ArtistUrlCache.h"
 #include "tests/search/ScriptedSite.h"
-#include "tests/support/RecordingHost.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -52,13 +52,29 @@ TEST_F(ArtistLookupTest, PicksTheFirstNearestCandidateBelowTheThreshold) {
         std::string expected;  // artist path chosen, "" for no result
     };
     const Row rows[] = {
-        {"exact among several", "Velnor", {{"/artist/v182", "Velnor 182"}, {"/artist/v", "Velnor"}, {"/artist/vq", "Velnor Quartet"}}, 1000.0f, "/artist/v"},
+        {"exact among several",
+         "Velnor",
+         {{"/artist/v182", "Velnor 182"}, {"/artist/v", "Velnor"}, {"/artist/vq", "Velnor Quartet"}},
+         1000.0f,
+         "/artist/v"},
         {"case only, default threshold", "velnor", {{"/artist/v", "VELNOR"}}, std::nullopt, "/artist/v"},
         {"near miss, default threshold", "Ploms", {{"/artist/p", "The Ploms"}}, std::nullopt, ""},
-        {"near hit, wide threshold", "Ploms", {{"/artist/r", "Ploms Revival Band"}, {"/artist/p", "The Ploms"}}, 300.0f, "/artist/p"},
+        {"near hit, wide threshold",
+         "Ploms",
+         {{"/artist/r", "Ploms Revival Band"}, {"/artist/p", "The Ploms"}},
+         300.0f,
+         "/artist/p"},
         {"difference equal to threshold", "Ploms", {{"/artist/p", "The Ploms"}}, 215.0f, ""},
-        {"tie keeps the earlier", "Quorin", {{"/artist/us", "Quorin (US)"}, {"/artist/uk", "Quorin (UK)"}}, 100.0f, "/artist/us"},
-        {"later nearer wins", "Quorin (UK)", {{"/artist/us", "Quorin (US)"}, {"/artist/uk", "Quorin (UK)"}}, 100.0f, "/artist/uk"},
+        {"tie keeps the earlier",
+         "Quorin",
+         {{"/artist/us", "Quorin (US)"}, {"/artist/uk", "Quorin (UK)"}},
+         100.0f,
+         "/artist/us"},
+        {"later nearer wins",
+         "Quorin (UK)",
+         {{"/artist/us", "Quorin (US)"}, {"/artist/uk", "Quorin (UK)"}},
+         100.0f,
+         "/artist/uk"},
         {"first word swapped", "Tam Brisk", {{"/artist/tb", "Brisk, Tam"}}, 100.0f, "/artist/tb"},
         {"threshold zero refuses even exact", "Velnor", {{"/artist/v", "Velnor"}}, 0.0f, ""},
         {"blank around the link text", "Velnor", {{"/artist/v", " Velnor  "}}, std::nullopt, "/artist/v"},
@@ -131,8 +147,8 @@ TEST_F(ArtistLookupTest, ASecondLookupIsAnsweredFromTheCacheWithoutARequest) {
     EXPECT_EQ(second, first);
     EXPECT_TRUE(site.Requests().empty());
     EXPECT_EQ(host.TimesAsked(L"MaxMatchDifference"), 1);
-    EXPECT_EQ(log.Texts(L"INF"),
-              std::vector<std::wstring>{L"ArtistUrl found in local cache. KORVA, www.catalogue.example/artist/k/albums"});
+    EXPECT_EQ(log.Texts(L"INF"), std::vector<std::wstring>{
+                                     L"ArtistUrl found in local cache. KORVA, www.catalogue.example/artist/k/albums"});
 }
 
 TEST_F(ArtistLookupTest, SearchAddressCarriesTheNamePercentEncoded) {

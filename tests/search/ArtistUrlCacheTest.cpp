@@ -108,11 +108,11 @@ TEST_F(ArtistUrlCacheTest, NearestNameStrictlyBelowTheThreshold) {
 }
 
 TEST_F(ArtistUrlCacheTest, FirstOfEquallyNearNamesWinsAndZeroEndsTheScan) {
-    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin (UK)", L"www.x/uk"), 1);    // 25 away
-    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin (US)", L"www.x/us"), 1);    // 25 away, later
+    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin (UK)", L"www.x/uk"), 1);  // 25 away
+    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin (US)", L"www.x/us"), 1);  // 25 away, later
     EXPECT_EQ(Lookup(L"Quorin", 30.0f), "www.x/uk");
-    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin ", L"www.x/blank"), 1);     // 0 away: not exact, but equal
-    ASSERT_EQ(cache.WriteArtistUrl(L"QUORIN  ", L"www.x/later"), 1);    // 0 away as well, later
+    ASSERT_EQ(cache.WriteArtistUrl(L"Quorin ", L"www.x/blank"), 1);   // 0 away: not exact, but equal
+    ASSERT_EQ(cache.WriteArtistUrl(L"QUORIN  ", L"www.x/later"), 1);  // 0 away as well, later
     EXPECT_EQ(Lookup(L"Quorin", 30.0f), "www.x/blank");
 }
 
@@ -156,7 +156,9 @@ TEST_F(ArtistUrlCacheTest, InjectionAttemptsAreRefused) {
     for (const Case& c : cases) {
         log.Clear();
         EXPECT_EQ(cache.WriteArtistUrl(c.name, c.address), 0) << Show(c.name) << " / " << Show(c.address);
-        EXPECT_EQ(log.Texts(L"DBG"), (std::vector<std::wstring>{AsLogged(std::wstring(L"WriteArtistUrl to LocalCache fails for: ") + c.name.GetString())}))
+        EXPECT_EQ(log.Texts(L"DBG"),
+                  (std::vector<std::wstring>{
+                      AsLogged(std::wstring(L"WriteArtistUrl to LocalCache fails for: ") + c.name.GetString())}))
             << Show(c.name);
     }
     EXPECT_EQ(ReadBytes(CacheFolder() + "Q.ARTISTCACHE"), before);

@@ -66,8 +66,7 @@ TEST(QueryComponentTest, EncodesEverythingButUnreservedBytes) {
         {L"tab\tline\r\n", L"tab%09line%0D%0A"},
         {L"", L""},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(EncodeQueryComponent(row.text).str(), row.encoded) << "row " << &row - rows;
+    for (const Row& row : rows) EXPECT_EQ(EncodeQueryComponent(row.text).str(), row.encoded) << "row " << &row - rows;
 }
 
 }  // namespace

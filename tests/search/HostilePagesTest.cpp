@@ -7,8 +7,8 @@
 
 #include "plugin/Mivo.h"
 #include "tests/search/ScriptedSite.h"
-#include "tests/support/RecordingHost.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/RecordingHost.h"
 
 namespace {
 
@@ -23,8 +23,7 @@ size_t Times(const std::string& piece, size_t length = kMegabyte) { return (leng
 // Pieces up to length characters or a little more.
 std::string Fill(const std::string& piece, size_t length = kMegabyte) {
     std::string out;
-    for (size_t n = Times(piece, length); n > 0; --n)
-        out += piece;
+    for (size_t n = Times(piece, length); n > 0; --n) out += piece;
     return out;
 }
 
@@ -56,7 +55,8 @@ TEST_F(HostilePagesTest, ArtistSearchFindsTheLinksThePatternFinds) {
         // The last start's path runs on to the quote of the link's own start.
         {"unclosed quotes, then a link", Fill(start + "a title=x>Velnor</a>\n") + link,
          L"www.catalogue.example/artist/a title=x>Velnor</a>\n<a href=/albums"},
-        {"links closing neither quote nor tag", link + Fill(start + "a-name "), L"www.catalogue.example/artist/v/albums"},
+        {"links closing neither quote nor tag", link + Fill(start + "a-name "),
+         L"www.catalogue.example/artist/v/albums"},
         {"near misses, then a link", Fill("<a href=\"http://www.catalogue.example/artis") + link,
          L"www.catalogue.example/artist/v/albums"},
         {"a link, then unclosed tags", link + Fill(start + "a\" "), L"www.catalogue.example/artist/v/albums"},
@@ -104,7 +104,8 @@ TEST_F(HostilePagesTest, TrackWalkFindsTheRowsTheMarkersGive) {
     const std::string nearMiss = "<div class=\"albumBlk" + TrackRow("T");
     const Row rows[] = {
         {"one long row", Fill("x", kMegabyte / 2) + rowStart + Fill("x", kMegabyte / 2) + "</div>", {}},
-        {"long row with a title", Fill("x", kMegabyte / 2) + rowStart + Fill("x", kMegabyte / 2) + "<a>T</a></div>",
+        {"long row with a title",
+         Fill("x", kMegabyte / 2) + rowStart + Fill("x", kMegabyte / 2) + "<a>T</a></div>",
          {L"T"}},
         {"unclosed rows", Fill(rowStart + "<a>T</a>"), {}},
         {"rows between near misses", Fill(nearMiss), std::vector<std::wstring>(Times(nearMiss), L"T")},
@@ -118,8 +119,7 @@ TEST_F(HostilePagesTest, TrackWalkFindsTheRowsTheMarkersGive) {
         TrackInfoList tracks;
         EXPECT_EQ(mivo.GetAlbumDetails(album, cover, tracks), 1);
         std::vector<std::wstring> titles;
-        for (const TrackInfo& track : tracks)
-            titles.push_back(track.title);
+        for (const TrackInfo& track : tracks) titles.push_back(track.title);
         EXPECT_EQ(titles, row.titles);
     }
 }

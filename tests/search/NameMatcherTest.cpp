@@ -18,8 +18,8 @@ std::string Show(const wchar_t* text) { return platform::ToUtf8(text); }
 // A name of length characters made of words, blanks, digits, punctuation and
 // a bracketed word or two; seed varies the word order.
 std::wstring LongName(size_t length, unsigned seed) {
-    static const wchar_t* const kWords[] = {L"Quorin", L"and", L"the", L"Ploms", L"(Live)", L"Tam",
-                                            L"Brisk,",  L"Velnor-182", L"Marastela", L"[US]", L"Ørsted"};
+    static const wchar_t* const kWords[] = {L"Quorin", L"and",        L"the",       L"Ploms", L"(Live)", L"Tam",
+                                            L"Brisk,", L"Velnor-182", L"Marastela", L"[US]",  L"Ørsted"};
     std::wstring name;
     for (size_t k = 0; name.size() < length; ++k) {
         if (!name.empty()) name += L' ';
@@ -54,8 +54,12 @@ std::wstring Edited(std::mt19937& random, std::wstring name) {
         const wchar_t ch = kAlphabet[random() % (std::size(kAlphabet) - 1)];
         switch (random() % 3) {
             case 0: name.insert(name.begin() + static_cast<std::ptrdiff_t>(at), ch); break;
-            case 1: if (at < name.size()) name.erase(at, 1); break;
-            default: if (at < name.size()) name[at] = ch; break;
+            case 1:
+                if (at < name.size()) name.erase(at, 1);
+                break;
+            default:
+                if (at < name.size()) name[at] = ch;
+                break;
         }
     }
     return name;
@@ -98,10 +102,10 @@ TEST(NameMatcherTest, EdgeCases) {
     const DifferenceCase cases[] = {
         {L"", L"", 0},
         {L"abc", L"", 210},
-        {L"  Quorin\t", L"Quorin", 0},       // white space at both ends is ignored
-        {L"Tam  Brisk", L"Tam Brisk", 5},    // a doubled blank inside costs 5
-        {L"Velnor", L"Velnor (xy)", 25},     // blank 5 + a tenth of 30, 70, 70, 30
-        {L"1", L"a", 60},                    // digit against letter
+        {L"  Quorin\t", L"Quorin", 0},     // white space at both ends is ignored
+        {L"Tam  Brisk", L"Tam Brisk", 5},  // a doubled blank inside costs 5
+        {L"Velnor", L"Velnor (xy)", 25},   // blank 5 + a tenth of 30, 70, 70, 30
+        {L"1", L"a", 60},                  // digit against letter
         {L"1", L"", 20},
         {L"!", L"", 30},
         {L"a b", L"ab", 5},
@@ -138,19 +142,19 @@ TEST(NameMatcherTest, IsInsideBrackets) {
         bool expected;
     };
     const Case cases[] = {
-        {L"Quorin (US)", L"Quorin", 7, 0, true},    // the opening bracket itself
+        {L"Quorin (US)", L"Quorin", 7, 0, true},  // the opening bracket itself
         {L"Quorin (US)", L"Quorin", 8, 0, true},
-        {L"Quorin (US)", L"Quorin", 10, 5, true},   // the closing bracket itself
-        {L"Quorin (US)", L"Quorin", 6, 5, false},   // the blank before the pair
-        {L"(Quorin)", L"Quorin", 3, 3, false},      // wholly enclosed
-        {L"(a) b (c)", L"x", 4, 0, false},          // nearest pair is the outermost
+        {L"Quorin (US)", L"Quorin", 10, 5, true},  // the closing bracket itself
+        {L"Quorin (US)", L"Quorin", 6, 5, false},  // the blank before the pair
+        {L"(Quorin)", L"Quorin", 3, 3, false},     // wholly enclosed
+        {L"(a) b (c)", L"x", 4, 0, false},         // nearest pair is the outermost
         {L"(a) b (c)", L"x", 1, 0, true},
-        {L"a(b", L"x", 2, 0, false},                // no closing bracket
-        {L"a)b(", L"x", 2, 0, false},               // reversed
-        {L"x", L"[ab] c", 0, 1, true},              // the second name decides
+        {L"a(b", L"x", 2, 0, false},    // no closing bracket
+        {L"a)b(", L"x", 2, 0, false},   // reversed
+        {L"x", L"[ab] c", 0, 1, true},  // the second name decides
         {L"x<y>z", L"q", 2, 0, true},
         {L"x{y}z", L"q", 2, 0, true},
-        {L"x(y]z", L"q", 2, 0, false},              // brackets of different pairs
+        {L"x(y]z", L"q", 2, 0, false},  // brackets of different pairs
     };
     for (const Case& c : cases)
         EXPECT_EQ(CNameMatcher::IsInsideBrackets(c.first, c.second, c.i, c.j), c.expected)
@@ -159,11 +163,8 @@ TEST(NameMatcherTest, IsInsideBrackets) {
 
 TEST(NameMatcherTest, CaseFoldingBeyondAscii) {
     const DifferenceCase insensitive[] = {
-        {L"BJÖRK", L"björk", 0},
-        {L"ΑΘΗΝΑ ΣΟΦΙΑ", L"αθηνα σοφια", 0},
-        {L"МУМИЙ ТРОЛЛЬ", L"мумий тролль", 0},
-        {L"ÉLAN", L"élan", 0},
-        {L"Björk", L"Bjork", 100},  // a different letter is not a case difference
+        {L"BJÖRK", L"björk", 0}, {L"ΑΘΗΝΑ ΣΟΦΙΑ", L"αθηνα σοφια", 0}, {L"МУМИЙ ТРОЛЛЬ", L"мумий тролль", 0},
+        {L"ÉLAN", L"élan", 0},   {L"Björk", L"Bjork", 100},  // a different letter is not a case difference
     };
     ExpectDifferences(CNameMatcher(false), insensitive, std::size(insensitive));
 
@@ -181,11 +182,9 @@ TEST(NameMatcherTest, CharacterClasses) {
         int expected;
     };
     const Case cases[] = {
-        {0, 4},       {L'0', 1},    {L'9', 1},    {L' ', 3},    {0x08, 3},    {0x0B, 3},
-        {L'!', 0},    {L'/', 0},    {L':', 0},    {L'?', 0},    {L'[', 0},    {L'_', 0},
-        {L'{', 0},    {L'~', 0},    {L'@', 2},    {L'`', 2},    {L'\t', 2},   {L'\n', 2},
-        {L'\r', 2},   {L'A', 2},    {L'z', 2},    {0x7F, 2},    {L'é', 2},    {0x00BF, 2},
-        {0x2014, 2},  {0x3000, 2},
+        {0, 4},     {L'0', 1}, {L'9', 1}, {L' ', 3}, {0x08, 3}, {0x0B, 3},   {L'!', 0},   {L'/', 0},   {L':', 0},
+        {L'?', 0},  {L'[', 0}, {L'_', 0}, {L'{', 0}, {L'~', 0}, {L'@', 2},   {L'`', 2},   {L'\t', 2},  {L'\n', 2},
+        {L'\r', 2}, {L'A', 2}, {L'z', 2}, {0x7F, 2}, {L'é', 2}, {0x00BF, 2}, {0x2014, 2}, {0x3000, 2},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CNameMatcher::GetCharClass(c.ch), c.expected) << "U+" << std::hex << static_cast<int>(c.ch);
@@ -197,9 +196,9 @@ TEST(NameMatcherTest, CharacterCosts) {
         float expected;
     };
     const Case cases[] = {
-        {L'a', 0, 70},   {0, L'a', 70},   {L' ', 0, 5},    {L'!', 0, 30},   {L'7', 0, 20},
+        {L'a', 0, 70},     {0, L'a', 70},    {L' ', 0, 5},    {L'!', 0, 30},    {L'7', 0, 20},
         {L'a', L'b', 100}, {L'1', L'a', 60}, {L' ', L' ', 1}, {L'!', L' ', 10}, {L'1', L' ', 15},
-        {L'!', L'1', 25}, {L'a', L' ', 70}, {0, 0, 0},
+        {L'!', L'1', 25},  {L'a', L' ', 70}, {0, 0, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CNameMatcher::GetCharCost(c.a, c.b), c.expected)
@@ -323,13 +322,12 @@ TEST(NameMatcherTest, SwapFirstWord) {
         {L"Ann Bell Cole", L"Bell Cole Ann"},  // only the first word moves
         {L"Single", L"Single"},
         {L"", L""},
-        {L"Tam  Brisk", L"Brisk Tam"},         // both blanks vanish from the front
-        {L" Tam Brisk", L"Tam Brisk "},        // a blank at the very start
-        {L"Tam\tBrisk", L"Tam\tBrisk"},        // a tab does not separate words
+        {L"Tam  Brisk", L"Brisk Tam"},   // both blanks vanish from the front
+        {L" Tam Brisk", L"Tam Brisk "},  // a blank at the very start
+        {L"Tam\tBrisk", L"Tam\tBrisk"},  // a tab does not separate words
         {L"Tam ", L"Tam"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(SwapFirstWord(c.name), CString(c.expected)) << "\"" << Show(c.name) << "\"";
+    for (const Case& c : cases) EXPECT_EQ(SwapFirstWord(c.name), CString(c.expected)) << "\"" << Show(c.name) << "\"";
 }
 
 }  // namespace

@@ -43,8 +43,7 @@ public:
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ~ScriptedSite() {
         m_server.stop();
@@ -73,8 +72,7 @@ public:
 private:
     // "http://www.catalogue.example:80/x?y" -> "/x?y"; origin-form targets stay.
     static std::string OriginForm(const std::string& target) {
-        if (target.rfind("http://", 0) != 0)
-            return target;
+        if (target.rfind("http://", 0) != 0) return target;
         size_t path = target.find_first_of("/?", 7);
         return path == std::string::npos ? "/" : target.substr(path);
     }
@@ -113,8 +111,7 @@ inline std::string AlbumListPage(const std::string& entries) {
 // One track row as the site writes it: linked title, or plain text.
 inline std::string TrackRow(const std::string& title, bool linked = true) {
     std::string row = "<tr>\n  <td class=\"trackTitle\"><div class=\"albumBlkSong\">";
-    row += linked ? "<a href=\"http://www.catalogue.example/song/s\">" + title + "</a>"
-                  : "<span>" + title + "</span>";
+    row += linked ? "<a href=\"http://www.catalogue.example/song/s\">" + title + "</a>" : "<span>" + title + "</span>";
     return row + "</div></td>\n  <td class=\"trackTime\">3:00</td>\n</tr>\n";
 }
 
@@ -139,12 +136,9 @@ inline std::string QueryEncode(const std::string& utf8) {
     static const char hex[] = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : utf8) {
-        if (isalnum(c) && c < 0x80)
-            out += static_cast<char>(c);
-        else if (c == '-' || c == '.' || c == '_' || c == '~')
-            out += static_cast<char>(c);
-        else
-            out += {'%', hex[c >> 4], hex[c & 15]};
+        if (isalnum(c) && c < 0x80) out += static_cast<char>(c);
+        else if (c == '-' || c == '.' || c == '_' || c == '~') out += static_cast<char>(c);
+        else out += {'%', hex[c >> 4], hex[c & 15]};
     }
     return out;
 }

@@ -26,14 +26,12 @@ public:
     // Starts program with extra arguments after "--port 0". Check Started().
     explicit CatalogueProcess(const std::string& program, std::vector<std::string> extraArgs = {}) {
         int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0)
-            return;
+        if (pipe2(out, O_CLOEXEC) != 0) return;
         std::vector<std::string> args{program, "--port", "0"};
         args.insert(args.end(), extraArgs.begin(), extraArgs.end());
         // Built before fork: the child may only make async-signal-safe calls.
         std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
+        for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         m_pid = fork();
         if (m_pid == 0) {
@@ -51,12 +49,10 @@ public:
     }
 
     ~CatalogueProcess() {
-        if (m_pid <= 0)
-            return;
+        if (m_pid <= 0) return;
         kill(m_pid, SIGTERM);
         for (int i = 0; i < 200; ++i) {
-            if (waitpid(m_pid, &m_status, WNOHANG) == m_pid)
-                return;
+            if (waitpid(m_pid, &m_status, WNOHANG) == m_pid) return;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         kill(m_pid, SIGKILL);
@@ -88,14 +84,11 @@ private:
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (std::chrono::steady_clock::now() < deadline) {
             pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0)
-                continue;
+            if (poll(&p, 1, 100) <= 0) continue;
             char c;
             ssize_t n = read(fd, &c, 1);
-            if (n <= 0)
-                return -1;
-            if (c == '\n')
-                break;
+            if (n <= 0) return -1;
+            if (c == '\n') break;
             line += c;
         }
         try {

@@ -8,9 +8,9 @@
 #pragma once
 
 #include <mutex>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "log/TraceLineEscape.h"

@@ -111,8 +111,8 @@ public:
         m_stopQuestions = 0;
     }
 
-    CString proxy;                               // "HttpProxy"; not answered when empty
-    std::optional<float> maxDifference;          // "MaxMatchDifference"; not answered when unset
+    CString proxy;                       // "HttpProxy"; not answered when empty
+    std::optional<float> maxDifference;  // "MaxMatchDifference"; not answered when unset
     GateAnswer gateAnswer = GateAnswer::NotSupplied;
     std::atomic<bool> stop{false};               // the stop answer while stopWhen is unset
     std::function<bool(int question)> stopWhen;  // the answer to the question-th stop question (from 1)
@@ -121,10 +121,10 @@ public:
 private:
     int AnswerGate(CHostIgnoreInterface*& out) {
         switch (gateAnswer) {
-        case GateAnswer::NotSupplied: return 0;
-        case GateAnswer::Supplied: out = &m_gate; return 1;
-        case GateAnswer::SuppliedNull: out = nullptr; return 1;
-        case GateAnswer::RefusedButStored: out = &m_gate; return 0;
+            case GateAnswer::NotSupplied: return 0;
+            case GateAnswer::Supplied: out = &m_gate; return 1;
+            case GateAnswer::SuppliedNull: out = nullptr; return 1;
+            case GateAnswer::RefusedButStored: out = &m_gate; return 0;
         }
         return 0;
     }

@@ -10,10 +10,9 @@
 #include <system_error>
 
 #include "platform/CodePage.h"
-#include "tests/text/AllocationHooks.h"
 #include "tests/support/LogCapture.h"
+#include "tests/text/AllocationHooks.h"
 #include "text/CodePageConversion.h"
-
 
 namespace {
 
@@ -91,7 +90,8 @@ TEST(NarrowToWideTest, ShortAndLongTextsRoundTrip) {
     // Lengths around the 128-unit inline buffer, in UTF-8 (one to three bytes per character).
     for (size_t length : {0u, 1u, 42u, 127u, 128u, 129u, 1000u}) {
         std::wstring wide;
-        for (size_t i = 0; i < length; ++i) wide += static_cast<wchar_t>(i % 3 == 0 ? L'a' + i % 26 : i % 3 == 1 ? 0xE9 : 0x20AC);
+        for (size_t i = 0; i < length; ++i)
+            wide += static_cast<wchar_t>(i % 3 == 0 ? L'a' + i % 26 : i % 3 == 1 ? 0xE9 : 0x20AC);
         const WideToNarrow narrow(wide.c_str(), 65001);
         const std::string bytes = static_cast<const char*>(narrow);
         EXPECT_EQ(bytes, platform::ToUtf8(wide)) << "length " << length;
@@ -153,4 +153,3 @@ TEST(CodePageConversionTest, ShortTextsConvertWithoutTheHeap) {
         EXPECT_EQ(narrowLength, codePage == 65001 ? 101u : 100u) << codePage;
     }
 }
-

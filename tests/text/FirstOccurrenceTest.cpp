@@ -17,9 +17,18 @@ TEST(FirstOccurrenceTest, FindsWhereAPlainSearchFinds) {
         size_t from;
     };
     const Row rows[] = {
-        {L"abc", L"abc", 0},       {L"abc", L"abcd", 0},     {L"aab", L"ab", 0},         {L"abab", L"ab", 1},
-        {L"aaaaab", L"aab", 0},    {L"abaabab", L"abab", 0}, {L"xyz", L"", 1},           {L"xyz", L"", 3},
-        {L"xyz", L"", 4},          {L"xyz", L"z", 5},        {L"", L"", 0},              {L"a\0b"s, L"\0b"s, 0},
+        {L"abc", L"abc", 0},
+        {L"abc", L"abcd", 0},
+        {L"aab", L"ab", 0},
+        {L"abab", L"ab", 1},
+        {L"aaaaab", L"aab", 0},
+        {L"abaabab", L"abab", 0},
+        {L"xyz", L"", 1},
+        {L"xyz", L"", 3},
+        {L"xyz", L"", 4},
+        {L"xyz", L"z", 5},
+        {L"", L"", 0},
+        {L"a\0b"s, L"\0b"s, 0},
         {L"ab\U0001F3B5c", L"\U0001F3B5", 0},
     };
     for (const Row& row : rows)
@@ -33,8 +42,7 @@ TEST(FirstOccurrenceTest, RandomTextsOverTwoLetters) {
     std::uniform_int_distribution<int> letter(0, 1);
     auto make = [&](size_t length) {
         std::wstring text;
-        for (size_t i = 0; i < length; ++i)
-            text += letter(random) ? L'a' : L'b';
+        for (size_t i = 0; i < length; ++i) text += letter(random) ? L'a' : L'b';
         return text;
     };
     for (int round = 0; round < 20000; ++round) {

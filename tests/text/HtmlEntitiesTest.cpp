@@ -21,7 +21,6 @@
 #include "tests/support/LogCapture.h"
 #include "text/HtmlEntities.h"
 
-
 namespace {
 
 using EntityRow = std::pair<std::string, int>;
@@ -46,7 +45,7 @@ std::vector<EntityRow> ExpectedTable() {
            "auml aring aelig ccedil egrave eacute ecirc euml igrave iacute icirc iuml eth ntilde ograve oacute "
            "ocirc otilde ouml divide oslash ugrave uacute ucirc uuml yacute thorn yuml",
            0xA1);
-    const std::vector<EntityRow> latinExtended = {{"OElig", 0x152}, {"oelig", 0x153}, {"Scaron", 0x160},
+    const std::vector<EntityRow> latinExtended = {{"OElig", 0x152},  {"oelig", 0x153}, {"Scaron", 0x160},
                                                   {"scaron", 0x161}, {"Yuml", 0x178},  {"fnof", 0x192},
                                                   {"circ", 0x2C6},   {"tilde", 0x2DC}};
     rows.insert(rows.end(), latinExtended.begin(), latinExtended.end());
@@ -57,25 +56,25 @@ std::vector<EntityRow> ExpectedTable() {
            "tau upsilon phi chi psi omega",
            0x3B1);
     const std::vector<EntityRow> symbols = {
-        {"thetasym", 0x3D1}, {"upsih", 0x3D2},   {"piv", 0x3D6},     {"ensp", 0x2002},    {"emsp", 0x2003},
-        {"thinsp", 0x2009},  {"zwnj", 0x200C},   {"zwj", 0x200D},    {"lrm", 0x200E},     {"rlm", 0x200F},
-        {"ndash", 0x2013},   {"mdash", 0x2014},  {"lsquo", 0x2018},  {"rsquo", 0x2019},   {"sbquo", 0x201A},
-        {"ldquo", 0x201C},   {"rdquo", 0x201D},  {"bdquo", 0x201E},  {"dagger", 0x2020},  {"Dagger", 0x2021},
-        {"bull", 0x2022},    {"hellip", 0x2026}, {"permil", 0x2030}, {"prime", 0x2032},   {"Prime", 0x2033},
-        {"lsaquo", 0x2039},  {"rsaquo", 0x203A}, {"oline", 0x203E},  {"frasl", 0x2044},   {"euro", 0x20AC},
-        {"image", 0x2111},   {"weierp", 0x2118}, {"real", 0x211C},   {"trade", 0x2122},   {"alefsym", 0x2135},
-        {"larr", 0x2190},    {"uarr", 0x2191},   {"rarr", 0x2192},   {"darr", 0x2193},    {"harr", 0x2194},
-        {"crarr", 0x21B5},   {"lArr", 0x21D0},   {"uArr", 0x21D1},   {"rArr", 0x21D2},    {"dArr", 0x21D3},
-        {"hArr", 0x21D4},    {"forall", 0x2200}, {"part", 0x2202},   {"exist", 0x2203},   {"empty", 0x2205},
-        {"nabla", 0x2207},   {"isin", 0x2208},   {"notin", 0x2209},  {"ni", 0x220B},      {"prod", 0x220F},
-        {"sum", 0x2211},     {"minus", 0x2212},  {"lowast", 0x2217}, {"radic", 0x221A},   {"prop", 0x221D},
-        {"infin", 0x221E},   {"ang", 0x2220},    {"and", 0x2227},    {"or", 0x2228},      {"cap", 0x2229},
-        {"cup", 0x222A},     {"int", 0x222B},    {"there4", 0x2234}, {"sim", 0x223C},     {"cong", 0x2245},
-        {"asymp", 0x2248},   {"ne", 0x2260},     {"equiv", 0x2261},  {"le", 0x2264},      {"ge", 0x2265},
-        {"sub", 0x2282},     {"sup", 0x2283},    {"nsub", 0x2284},   {"sube", 0x2286},    {"supe", 0x2287},
-        {"oplus", 0x2295},   {"otimes", 0x2297}, {"perp", 0x22A5},   {"sdot", 0x22C5},    {"lceil", 0x2308},
-        {"rceil", 0x2309},   {"lfloor", 0x230A}, {"rfloor", 0x230B}, {"lang", 0x2329},    {"rang", 0x232A},
-        {"loz", 0x25CA},     {"spades", 0x2660}, {"clubs", 0x2663},  {"hearts", 0x2665},  {"diams", 0x2666},
+        {"thetasym", 0x3D1}, {"upsih", 0x3D2},   {"piv", 0x3D6},     {"ensp", 0x2002},   {"emsp", 0x2003},
+        {"thinsp", 0x2009},  {"zwnj", 0x200C},   {"zwj", 0x200D},    {"lrm", 0x200E},    {"rlm", 0x200F},
+        {"ndash", 0x2013},   {"mdash", 0x2014},  {"lsquo", 0x2018},  {"rsquo", 0x2019},  {"sbquo", 0x201A},
+        {"ldquo", 0x201C},   {"rdquo", 0x201D},  {"bdquo", 0x201E},  {"dagger", 0x2020}, {"Dagger", 0x2021},
+        {"bull", 0x2022},    {"hellip", 0x2026}, {"permil", 0x2030}, {"prime", 0x2032},  {"Prime", 0x2033},
+        {"lsaquo", 0x2039},  {"rsaquo", 0x203A}, {"oline", 0x203E},  {"frasl", 0x2044},  {"euro", 0x20AC},
+        {"image", 0x2111},   {"weierp", 0x2118}, {"real", 0x211C},   {"trade", 0x2122},  {"alefsym", 0x2135},
+        {"larr", 0x2190},    {"uarr", 0x2191},   {"rarr", 0x2192},   {"darr", 0x2193},   {"harr", 0x2194},
+        {"crarr", 0x21B5},   {"lArr", 0x21D0},   {"uArr", 0x21D1},   {"rArr", 0x21D2},   {"dArr", 0x21D3},
+        {"hArr", 0x21D4},    {"forall", 0x2200}, {"part", 0x2202},   {"exist", 0x2203},  {"empty", 0x2205},
+        {"nabla", 0x2207},   {"isin", 0x2208},   {"notin", 0x2209},  {"ni", 0x220B},     {"prod", 0x220F},
+        {"sum", 0x2211},     {"minus", 0x2212},  {"lowast", 0x2217}, {"radic", 0x221A},  {"prop", 0x221D},
+        {"infin", 0x221E},   {"ang", 0x2220},    {"and", 0x2227},    {"or", 0x2228},     {"cap", 0x2229},
+        {"cup", 0x222A},     {"int", 0x222B},    {"there4", 0x2234}, {"sim", 0x223C},    {"cong", 0x2245},
+        {"asymp", 0x2248},   {"ne", 0x2260},     {"equiv", 0x2261},  {"le", 0x2264},     {"ge", 0x2265},
+        {"sub", 0x2282},     {"sup", 0x2283},    {"nsub", 0x2284},   {"sube", 0x2286},   {"supe", 0x2287},
+        {"oplus", 0x2295},   {"otimes", 0x2297}, {"perp", 0x22A5},   {"sdot", 0x22C5},   {"lceil", 0x2308},
+        {"rceil", 0x2309},   {"lfloor", 0x230A}, {"rfloor", 0x230B}, {"lang", 0x2329},   {"rang", 0x232A},
+        {"loz", 0x25CA},     {"spades", 0x2660}, {"clubs", 0x2663},  {"hearts", 0x2665}, {"diams", 0x2666},
         {"amp", 0x26}};
     rows.insert(rows.end(), symbols.begin(), symbols.end());
     return rows;
@@ -224,7 +223,8 @@ TEST(DecodeHtmlEntitiesTest, TooManyDigitsGiveTheLargestValue) {
 }
 
 TEST(DecodeHtmlEntitiesTest, SurrogatePairsOfReferencesGiveOneCharacter) {
-    if (!platform::kWideHoldsCodePoints) GTEST_SKIP() << "wide characters are UTF-16 units: the two halves are the pair";
+    if (!platform::kWideHoldsCodePoints)
+        GTEST_SKIP() << "wide characters are UTF-16 units: the two halves are the pair";
     const wchar_t high = 0xD83D;
     const wchar_t low = 0xDE00;
     const wchar_t grin = 0x1F600;
@@ -253,7 +253,8 @@ TEST(DecodeHtmlEntitiesTest, SurrogatePairsOfReferencesGiveOneCharacter) {
 }
 
 TEST(DecodeHtmlEntitiesTest, ReportQuotesADecodedPairAsOneCharacter) {
-    if (!platform::kWideHoldsCodePoints) GTEST_SKIP() << "wide characters are UTF-16 units: the two halves are the pair";
+    if (!platform::kWideHoldsCodePoints)
+        GTEST_SKIP() << "wide characters are UTF-16 units: the two halves are the pair";
     LogCapture log;
     EXPECT_EQ(Decoded(L"&#55357;&#56832;&#0;&#55357;&#56832;"), L"\U0001F600&#0;\U0001F600");
     const std::vector<std::wstring> expected = {BadCodeMessage(L"&#0;", 0, L"\U0001F600&#0;\U0001F600")};
@@ -267,7 +268,10 @@ TEST(DecodeHtmlEntitiesTest, OnlyTheFirstTenBadReferencesOfATextAreQuoted) {
         size_t quoted;
         size_t more;
     } rows[] = {
-        {"one", 1, 1, 0}, {"ten", 10, 10, 0}, {"eleven", 11, 10, 1}, {"two thousand", 2000, 10, 1990},
+        {"one", 1, 1, 0},
+        {"ten", 10, 10, 0},
+        {"eleven", 11, 10, 1},
+        {"two thousand", 2000, 10, 1990},
     };
     LogCapture log;
     for (const auto& row : rows) {
@@ -278,7 +282,8 @@ TEST(DecodeHtmlEntitiesTest, OnlyTheFirstTenBadReferencesOfATextAreQuoted) {
         EXPECT_EQ(Decoded(input), bad + L"A") << row.name << ": a valid reference after them is still decoded";
         std::vector<std::wstring> expected;
         for (size_t i = 0; i < row.quoted; ++i)
-            expected.push_back(i % 2 == 0 ? BadCodeMessage(L"&#0;", 0, input) : BadCodeMessage(L"&#65536;", 65536, input));
+            expected.push_back(i % 2 == 0 ? BadCodeMessage(L"&#0;", 0, input)
+                                          : BadCodeMessage(L"&#65536;", 65536, input));
         if (row.more != 0) expected.push_back(MoreBadCodesMessage(row.more));
         EXPECT_EQ(log.Texts(L"ERR"), expected) << row.name;
     }
@@ -386,10 +391,18 @@ PlainResult PlainDecode(const std::wstring& input, const std::vector<EntityRow>&
 // halves, and replacements that complete references in front of them.
 std::vector<std::wstring> GeneratedTexts(int count, unsigned seed) {
     const std::vector<std::wstring> pieces = {
-        L"&",     L"#",     L";",      L"3",      L"5",     L"8",      L"0",     L"x",      L"&#",
-        L"&#3",   L"8;",    L"&#38;",  L"&#35;",  L"&#59;", L"&#48;",  L"&#0;",  L"&#65;",  L"&#065;",
-        L"&#65536;", L"&amp;", L"&lt;", L"&nbsp;", L"amp;", L"lt;",    L"&#1",   L"&#50;",  L"6",
-        L"&#5",   L"9;",    L"&#3",    L"5;",    L"&#55357;", L"&#56832;", L"&#5535", L"7;", L"&#56319;",
+        L"&",        L"#",         L";",
+        L"3",        L"5",         L"8",
+        L"0",        L"x",         L"&#",
+        L"&#3",      L"8;",        L"&#38;",
+        L"&#35;",    L"&#59;",     L"&#48;",
+        L"&#0;",     L"&#65;",     L"&#065;",
+        L"&#65536;", L"&amp;",     L"&lt;",
+        L"&nbsp;",   L"amp;",      L"lt;",
+        L"&#1",      L"&#50;",     L"6",
+        L"&#5",      L"9;",        L"&#3",
+        L"5;",       L"&#55357;",  L"&#56832;",
+        L"&#5535",   L"7;",        L"&#56319;",
         L"&#57343;", L"&#056832;", L"&#0;&#0;&#0;&#0;",
     };
     std::mt19937 random(seed);

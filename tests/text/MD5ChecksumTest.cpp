@@ -47,7 +47,10 @@ std::string PatternBytes(size_t size, uint32_t seed) {
 }
 
 TEST(MD5Checksum, RfcTestSuite) {
-    struct Row { const char* input; const char* digest; };
+    struct Row {
+        const char* input;
+        const char* digest;
+    };
     const Row rows[] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
         {"a", "0cc175b9c0f1b6a831c399e269772661"},
@@ -96,7 +99,10 @@ TEST(MD5Checksum, ComputeHashReadsFromTheCurrentPosition) {
 
 TEST(MD5Checksum, UnreadableFilesThrowTheFileException) {
     TempFolder folder;
-    struct Row { const char* what; fs::path path; };
+    struct Row {
+        const char* what;
+        fs::path path;
+    };
     const Row rows[] = {
         {"missing file", folder.path() / "missing.bin"},
         {"a folder", folder.path()},

@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "platform/CodePage.h"
-#include "tests/text/AllocationHooks.h"
 #include "tests/support/LogCapture.h"
+#include "tests/text/AllocationHooks.h"
 #include "text/RegexMatcher.h"
-
 
 namespace {
 
@@ -240,8 +239,7 @@ TEST(RegexMatcherTest, OtherExceptionWhileCompilingIsLoggedAsGeneric) {
     EXPECT_FALSE(testsupport::CancelAllocationFailure()) << "compiling must have allocated";
     ASSERT_EQ(log.Lines().size(), 1u);
     EXPECT_EQ(log.Lines()[0].label, L"ERR");
-    EXPECT_EQ(log.Lines()[0].message,
-              L"Invalid Regex: sub(ject)\\n\t=> caught generic exception: what=std::bad_alloc");
+    EXPECT_EQ(log.Lines()[0].message, L"Invalid Regex: sub(ject)\\n\t=> caught generic exception: what=std::bad_alloc");
 }
 
 TEST(RegexMatcherTest, OtherExceptionWhileSearchingIsLoggedAsGeneric) {
@@ -252,8 +250,9 @@ TEST(RegexMatcherTest, OtherExceptionWhileSearchingIsLoggedAsGeneric) {
     EXPECT_FALSE(matcher.FindNext());
     EXPECT_FALSE(testsupport::CancelAllocationFailure()) << "searching must have allocated";
     ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(log.Lines()[0].message,
-              L"Regex matching for string: a subject to search...\\n\t=> caught generic exception: what=std::bad_alloc");
+    EXPECT_EQ(
+        log.Lines()[0].message,
+        L"Regex matching for string: a subject to search...\\n\t=> caught generic exception: what=std::bad_alloc");
     // The object is still usable.
     EXPECT_TRUE(matcher.FindNext());
 }

@@ -7,11 +7,10 @@
 #include <vector>
 
 #include "platform/CodePage.h"
-#include "text/StdioFileEx.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 #include "tests/text/AllocationHooks.h"
-
+#include "text/StdioFileEx.h"
 
 namespace {
 
@@ -45,7 +44,11 @@ TEST(StdioFileExTest, ReadingSplitsLinesAndDetectsTheMark) {
         {"empty file", "", false, {}},
         {"one byte", "\xFF", false, {L"\xFF"}},
         {"mark only", "\xFF\xFE", true, {}},
-        {"lone byte after the mark is no line", "\xFF\xFE" "A", true, {}},
+        {"lone byte after the mark is no line",
+         "\xFF\xFE"
+         "A",
+         true,
+         {}},
         {"lone byte after a last LF is no line", "\xFF\xFE" + Utf16(L"A\n") + "B", true, {L"A"}},
         {"lone byte after a line without LF is dropped", "\xFF\xFE" + Utf16(L"A") + "B", true, {L"A"}},
         {"8-bit lines", "x\r\ny", false, {L"x", L"y"}},
@@ -158,27 +161,39 @@ TEST(StdioFileExTest, ReadsWritesAndSeeksShareOnePosition) {
         std::vector<Step> steps;
         std::string after;
     } rows[] = {
-        {"writes after a seek to the end append", "", kNewUtf16,
+        {"writes after a seek to the end append",
+         "",
+         kNewUtf16,
          {W(L"AB"), S(0, CFile::end, 6), W(L"CD"), P(10), S(0, CFile::current, 10), W(L"E"), P(12)},
          bom + Utf16(L"ABCDE")},
-        {"a new UTF-16 file reads back what was written", "",
+        {"a new UTF-16 file reads back what was written",
+         "",
          CFile::modeCreate | CFile::modeReadWrite | CStdioFileEx::modeUtf16Text,
          {W(L"one\n"), W(L"two\n"), P(18), S(0, CFile::begin, 0), R(L"one"), R(L"two"), R(nullptr)},
          bom + Utf16(L"one\ntwo\n")},
-        {"a write after seeking back over read text lands at the start", "one\ntwo\n", kReadWrite,
+        {"a write after seeking back over read text lands at the start",
+         "one\ntwo\n",
+         kReadWrite,
          {R(L"one"), S(0, CFile::begin, 0), W(L"Q"), P(1), S(0, CFile::begin, 0), R(L"Qne"), R(L"two"), R(nullptr)},
          "Qne\ntwo\n"},
-        {"a UTF-16 write at the start gets the mark", bom + Utf16(L"one\ntwo\n"),
+        {"a UTF-16 write at the start gets the mark",
+         bom + Utf16(L"one\ntwo\n"),
          kReadWrite | CStdioFileEx::modeUtf16Text,
          {R(L"one"), S(0, CFile::begin, 0), W(L"Q"), P(4), R(L"ne"), R(L"two"), R(nullptr)},
          bom + Utf16(L"Qne\ntwo\n")},
-        {"a write after a read continues where the read stopped", "one\ntwo\n", kReadWrite,
+        {"a write after a read continues where the read stopped",
+         "one\ntwo\n",
+         kReadWrite,
          {R(L"one"), P(4), W(L"T"), P(5), R(L"wo"), R(nullptr), P(8)},
          "one\nTwo\n"},
-        {"relative seeks between writes", "abcdef", kReadWrite,
+        {"relative seeks between writes",
+         "abcdef",
+         kReadWrite,
          {S(2, CFile::begin, 2), W(L"X"), S(1, CFile::current, 4), W(L"Y"), P(5), S(-1, CFile::end, 5), R(L"f")},
          "abXdYf"},
-        {"a write past the end of what was read extends the file", "ab\n", kReadWrite,
+        {"a write past the end of what was read extends the file",
+         "ab\n",
+         kReadWrite,
          {R(L"ab"), R(nullptr), W(L"cd\n"), P(6), S(0, CFile::begin, 0), R(L"ab"), R(L"cd"), R(nullptr)},
          "ab\ncd\n"},
     };

@@ -76,11 +76,26 @@ public:
     int Property(const CString& name, void* out) override {
         Journal("Property " + Plain(name.str()));
         if (!out) return 0;
-        if (name == L"SourceName") { *static_cast<CString*>(out) = L"recording"; return 1; }
-        if (name == L"SourceId") { *static_cast<CString*>(out) = L"0123456789abcdef0123456789abcdef"; return 1; }
-        if (name == L"StatisticDownloadCounter") { *static_cast<int*>(out) = m_nDownloads; return 1; }
-        if (name == L"StatisticSuccessfulDownloads") { *static_cast<int*>(out) = m_nDownloads; return 1; }
-        if (name == L"StatisticTotalDownloadTime") { *static_cast<int*>(out) = 7; return 1; }
+        if (name == L"SourceName") {
+            *static_cast<CString*>(out) = L"recording";
+            return 1;
+        }
+        if (name == L"SourceId") {
+            *static_cast<CString*>(out) = L"0123456789abcdef0123456789abcdef";
+            return 1;
+        }
+        if (name == L"StatisticDownloadCounter") {
+            *static_cast<int*>(out) = m_nDownloads;
+            return 1;
+        }
+        if (name == L"StatisticSuccessfulDownloads") {
+            *static_cast<int*>(out) = m_nDownloads;
+            return 1;
+        }
+        if (name == L"StatisticTotalDownloadTime") {
+            *static_cast<int*>(out) = 7;
+            return 1;
+        }
         return 0;
     }
 
