@@ -1,11 +1,10 @@
 // Code-page conversions: UTF-8 through platform/Utf8.h, single-byte pages
-// through tables built with iconv, and the per-thread ANSI page.
+// through tables built from the system's characters, and the per-thread ANSI
+// page.
 #include "platform/CodePage.h"
 
+#include "platform/CodePageSystem.h"
 #include "platform/Unicode.h"
-
-#include <iconv.h>
-#include <langinfo.h>
 
 #include <array>
 #include <cstdint>
@@ -25,38 +24,21 @@ struct SingleByteTable {
     std::unordered_map<wchar_t, unsigned char> encode;
 };
 
-std::string IconvName(int cp) {
-    if (cp >= 1250 && cp <= 1258) return "CP" + std::to_string(cp);
-    if (cp >= 28591 && cp <= 28599) return "ISO-8859-" + std::to_string(cp - 28590);
-    if (cp == 28603) return "ISO-8859-13";
-    if (cp == 28605) return "ISO-8859-15";
-    if (cp == 437 || cp == 850 || cp == 866) return "CP" + std::to_string(cp);
-    if (cp == 20127) return "ANSI_X3.4-1968";
-    return std::string();
+// The single-byte pages the conversions carry.
+bool IsListedSingleBytePage(int cp) {
+    return (cp >= 1250 && cp <= 1258) || (cp >= 28591 && cp <= 28599) || cp == 28603 || cp == 28605 || cp == 437 ||
+           cp == 850 || cp == 866 || cp == 20127;
 }
 
-// Builds the table of one single-byte page. Bytes the page leaves undefined
-// map to the code point of the same value, so that every byte decodes to a
-// character that encodes back to it.
-std::shared_ptr<const SingleByteTable> BuildTable(const std::string& name) {
-    iconv_t cd = iconv_open("UTF-32LE", name.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
+// The table of one single-byte page, from the system's characters of its bytes.
+std::shared_ptr<const SingleByteTable> BuildTable(int cp) {
+    const std::optional<SingleBytePage> page = SystemSingleBytePage(cp);
+    if (!page) return nullptr;
     auto table = std::make_shared<SingleByteTable>();
-    for (int b = 0; b < 256; ++b) {
-        char in = static_cast<char>(b);
-        unsigned char out[8] = {};
-        char* inp = &in;
-        char* outp = reinterpret_cast<char*>(out);
-        size_t inLeft = 1, outLeft = sizeof out;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        const size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
-        wchar_t ch = static_cast<wchar_t>(b);
-        if (r != static_cast<size_t>(-1) && outLeft == 4)
-            ch = static_cast<wchar_t>(out[0] | (out[1] << 8) | (out[2] << 16) | (out[3] << 24));
-        table->decode[static_cast<size_t>(b)] = ch;
-        table->encode.emplace(ch, static_cast<unsigned char>(b));
+    for (size_t b = 0; b < page->size(); ++b) {
+        table->decode[b] = (*page)[b];
+        table->encode.emplace((*page)[b], static_cast<unsigned char>(b));
     }
-    iconv_close(cd);
     return table;
 }
 
@@ -66,8 +48,7 @@ std::shared_ptr<const SingleByteTable> TableFor(int cp) {
     std::lock_guard<std::mutex> lock(mutex);
     auto it = tables.find(cp);
     if (it != tables.end()) return it->second;
-    const std::string name = IconvName(cp);
-    auto table = name.empty() ? nullptr : BuildTable(name);
+    auto table = IsListedSingleBytePage(cp) ? BuildTable(cp) : nullptr;
     tables.emplace(cp, table);
     return table;
 }
@@ -76,12 +57,8 @@ std::shared_ptr<const SingleByteTable> TableFor(int cp) {
 bool IsSupportedPage(int cp) { return cp == kCodePageUtf8 || TableFor(cp) != nullptr; }
 
 int ProcessCodePage() {
-    const std::string codeset = nl_langinfo(CODESET);
-    int cp = kCodePageUtf8;
-    if (codeset == "ISO-8859-1") cp = 28591;
-    else if (codeset == "ISO-8859-15") cp = 28605;
-    else if (codeset == "CP1252" || codeset == "WINDOWS-1252") cp = 1252;
-    return IsSupportedPage(cp) ? cp : kCodePageUtf8;
+    const int cp = SystemAnsiCodePage();
+    return cp != 0 && IsSupportedPage(cp) ? cp : kCodePageUtf8;
 }
 
 int Resolve(int cp) {
