@@ -112,6 +112,9 @@ private:
 // after the status line, up to the first empty line.
 std::vector<std::string_view> HeaderLines(std::string_view rawHeaders);
 
+// text without its leading and trailing blanks and tabs.
+std::string_view TrimHeaderBlanks(std::string_view text);
+
 class HttpRequest {
 public:
     // Closes the request; a transfer still in progress is abandoned.

@@ -99,12 +99,6 @@ void ParseStatusLine(std::string_view line, uint32_t& code, std::string& reason)
     reason.assign(line.substr(std::min(pos, line.size())));
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 // True when the transfer engine goes on from a response head with this status
 // and these header lines to another request: a 3xx whose first non-empty
 // Location names a relative, http or https target. Every other 3xx is final.
@@ -113,7 +107,7 @@ bool IsFollowedRedirect(uint32_t status, const std::vector<std::string_view>& he
     for (const std::string_view line : headerLines) {
         const size_t colon = line.find(':');
         if (colon == std::string_view::npos || !EqualsNoCaseAscii(line.substr(0, colon), "Location")) continue;
-        const std::string_view target = TrimBlanks(line.substr(colon + 1));
+        const std::string_view target = TrimHeaderBlanks(line.substr(colon + 1));
         if (target.empty()) continue;
         const std::string_view scheme = UrlScheme(target);
         return scheme.empty() || EqualsNoCaseAscii(scheme, "http") || EqualsNoCaseAscii(scheme, "https");
@@ -360,7 +354,7 @@ HttpRequest::~HttpRequest() {
 uint32_t HttpRequest::AddHeader(std::string_view name, std::string_view value) {
     if (m_transfer) return kHttpErrorIncorrectHandleState;
     if (!IsToken(name) || !IsFieldValue(value)) return kHttpErrorInvalidHeader;
-    value = TrimBlanks(value);
+    value = TrimHeaderBlanks(value);
     auto same = std::find_if(m_headers.begin(), m_headers.end(),
                              [&](const auto& header) { return EqualsNoCaseAscii(header.first, name); });
     if (same != m_headers.end()) m_headers.erase(same);
@@ -472,33 +466,6 @@ uint32_t HttpRequest::ReceiveResponse() {
         if (transferError != kHttpErrorNone) return transferError;
     }
     return m_statusCode != 0 ? kHttpErrorNone : kHttpErrorInvalidServerResponse;
-}
-
-std::vector<std::string_view> HeaderLines(std::string_view rawHeaders) {
-    std::vector<std::string_view> lines;
-    std::string_view rest(rawHeaders);
-    bool statusLine = true;
-    while (!rest.empty()) {
-        const size_t end = rest.find("\r\n");
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 2);
-        if (statusLine) {
-            statusLine = false;
-            continue;
-        }
-        if (line.empty()) break;
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::optional<std::string> HttpRequest::HeaderValue(std::string_view name) const {
-    for (const std::string_view line : HeaderLines(m_rawHeaders)) {
-        const size_t colon = line.find(':');
-        if (colon != std::string_view::npos && EqualsNoCaseAscii(TrimBlanks(line.substr(0, colon)), name))
-            return std::string(TrimBlanks(line.substr(colon + 1)));
-    }
-    return std::nullopt;
 }
 
 uint32_t HttpRequest::QueryDataAvailable(size_t& available) {

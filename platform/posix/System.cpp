@@ -1,4 +1,5 @@
-// POSIX implementation of the process-level services.
+// POSIX implementation of the process-level services. The system has no
+// debugger output channel: only the sink (platform/DebugOutput.cpp) gets the text.
 #include "platform/System.h"
 
 #include <dlfcn.h>
@@ -12,11 +13,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <mutex>
 #include <thread>
 
 #include "platform/CodePage.h"
 #include "platform/HttpError.h"
+#include "platform/SystemDebugOutput.h"
 
 namespace platform {
 
@@ -69,20 +70,7 @@ std::wstring SystemErrorText(uint32_t code) {
     return FromUtf8(text) + L"\r\n";
 }
 
-namespace {
-std::mutex g_sinkMutex;
-std::function<void(const std::wstring&)> g_sink;
-}  // namespace
-
-void DebugOutput(const std::wstring& text) {
-    std::lock_guard<std::mutex> lock(g_sinkMutex);
-    if (g_sink) g_sink(text);
-}
-
-void SetDebugOutputSink(std::function<void(const std::wstring&)> sink) {
-    std::lock_guard<std::mutex> lock(g_sinkMutex);
-    g_sink = std::move(sink);
-}
+void SystemDebugOutput(const std::wstring&) {}
 
 namespace {
 
