@@ -1,5 +1,6 @@
 // Paths and folders: the separator, existence checks, folder creation,
-// deletion and renaming of files. Wide paths are stored on disk as UTF-8.
+// deletion and renaming of files. On POSIX systems wide paths are stored on
+// disk as UTF-8; Windows takes them as they are.
 // Thread-safe.
 #pragma once
 
@@ -9,7 +10,11 @@
 namespace platform {
 
 // The path separator that the plug-in appends to folder names.
+#ifdef _WIN32
+constexpr wchar_t kPathSeparator = L'\\';
+#else
 constexpr wchar_t kPathSeparator = L'/';
+#endif
 
 // True when something (file, folder or other) exists at path.
 bool PathExists(const std::wstring& path);
@@ -17,13 +22,13 @@ bool PathExists(const std::wstring& path);
 // True when path names a folder.
 bool IsDirectory(const std::wstring& path);
 
-// Creates one folder level. Returns 0 on success, else the error code (errno).
+// Creates one folder level. Returns 0 on success, else the error code (errno, or the system error code on Windows).
 uint32_t CreateDirectory(const std::wstring& path);
 
-// Deletes a file. Returns 0 on success, else the error code (errno).
+// Deletes a file. Returns 0 on success, else the error code (errno, or the system error code on Windows).
 uint32_t DeleteFile(const std::wstring& path);
 
-// The part of path after its last separator.
+// The part of path after its last separator (on Windows "/" counts as one too).
 std::wstring FileNamePart(const std::wstring& path);
 
 }  // namespace platform

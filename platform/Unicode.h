@@ -10,8 +10,10 @@
 // without linking anything of the plug-in. Thread-safe.
 #pragma once
 
+#ifndef _WIN32
 #include <locale.h>
 #include <wctype.h>
+#endif
 
 #include <cstddef>
 #include <string_view>
@@ -20,6 +22,12 @@ namespace platform {
 
 namespace detail {
 
+#ifdef _WIN32
+// The kernel's invariant-locale tables.
+bool SystemIsSpace(wchar_t ch);
+wchar_t SystemToUpper(wchar_t ch);
+wchar_t SystemToLower(wchar_t ch);
+#else
 // The locale that carries the Unicode tables (plain "C" if the C library lacks it).
 inline locale_t UnicodeLocale() {
     static const locale_t loc = [] {
@@ -29,6 +37,15 @@ inline locale_t UnicodeLocale() {
     }();
     return loc;
 }
+
+inline bool SystemIsSpace(wchar_t ch) { return iswspace_l(static_cast<wint_t>(ch), UnicodeLocale()) != 0; }
+inline wchar_t SystemToUpper(wchar_t ch) {
+    return static_cast<wchar_t>(towupper_l(static_cast<wint_t>(ch), UnicodeLocale()));
+}
+inline wchar_t SystemToLower(wchar_t ch) {
+    return static_cast<wchar_t>(towlower_l(static_cast<wint_t>(ch), UnicodeLocale()));
+}
+#endif
 
 }  // namespace detail
 
@@ -73,19 +90,19 @@ size_t JoinSurrogatePairs(const Unit* units, size_t count, wchar_t* out) {
 // True for white space by the Unicode tables (blank, tab, line breaks, the wide spaces).
 inline bool IsSpace(wchar_t ch) {
     if (ch < 0x80) return ch == L' ' || (ch >= 9 && ch <= 13);
-    return iswspace_l(static_cast<wint_t>(ch), detail::UnicodeLocale()) != 0;
+    return detail::SystemIsSpace(ch);
 }
 
 // The upper-case form of ch by simple case mapping (ch itself when it has none).
 inline wchar_t ToUpper(wchar_t ch) {
     if (ch < 0x80) return (ch >= L'a' && ch <= L'z') ? static_cast<wchar_t>(ch - 32) : ch;
-    return static_cast<wchar_t>(towupper_l(static_cast<wint_t>(ch), detail::UnicodeLocale()));
+    return detail::SystemToUpper(ch);
 }
 
 // The lower-case form of ch by simple case mapping (ch itself when it has none).
 inline wchar_t ToLower(wchar_t ch) {
     if (ch < 0x80) return (ch >= L'A' && ch <= L'Z') ? static_cast<wchar_t>(ch + 32) : ch;
-    return static_cast<wchar_t>(towlower_l(static_cast<wint_t>(ch), detail::UnicodeLocale()));
+    return detail::SystemToLower(ch);
 }
 
 // True when a and b are equal after upper-case mapping of each element.

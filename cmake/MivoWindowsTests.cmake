@@ -1,0 +1,25 @@
+# Test programs of the Windows build, run under Wine through ctest's
+# emulator (cmake/MivoWindows.cmake). GoogleTest is built from the sources
+# that Debian's libgtest-dev ships. One program per folder, as on Linux, for
+# the folders in MIVO_WINDOWS_TEST_FOLDERS: those whose tests and helpers
+# build for Windows so far.
+set(MIVO_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for the Windows build")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(${MIVO_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+set(MIVO_WINDOWS_TEST_FOLDERS system CACHE STRING "Test folders built for Windows")
+
+foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${name}/*.cpp)
+  set(program test_${name})
+  add_executable(${program} ${sources})
+  target_link_libraries(${program} PRIVATE mivo_core gtest_main gmock)
+  target_compile_definitions(${program} PRIVATE
+    MIVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    MIVO_BINARY_DIR="${PROJECT_BINARY_DIR}"
+    MIVO_PLUGIN_PATH="$<TARGET_FILE:mivo>")
+  add_dependencies(${program} mivo)
+  gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
+endforeach()
