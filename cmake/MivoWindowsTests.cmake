@@ -21,5 +21,6 @@ foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
     MIVO_BINARY_DIR="${PROJECT_BINARY_DIR}"
     MIVO_PLUGIN_PATH="$<TARGET_FILE:mivo>")
   add_dependencies(${program} mivo)
-  gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
+  # The first program to run under a fresh prefix waits for Wine to set it up.
+  gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300 WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 endforeach()

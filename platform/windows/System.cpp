@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/CodePage.h"
 #include "platform/HttpError.h"
 #include "platform/SystemDebugOutput.h"
 
@@ -75,6 +76,10 @@ std::wstring SystemErrorText(uint32_t code) {
     std::wstring text;
     if (IsHttpError(code)) {
         if (HttpMessageModule()) text = FormatMessageText(code, HttpMessageModule());
+        // Wine's table lacks some of the codes the layer gives: those keep
+        // the layer's own text.
+        const char* own = HttpErrorText(code);
+        if (text.empty() && own) text = FromUtf8(own);
     } else {
         text = FormatMessageText(code, nullptr);
     }
@@ -87,6 +92,8 @@ void SystemDebugOutput(const std::wstring& text) { ::OutputDebugStringW(text.c_s
 
 std::wstring ModuleFileName(const void* address) {
     HMODULE module = nullptr;
+    // A null address would name the program's own module.
+    if (!address) return std::wstring();
     if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                               static_cast<LPCWSTR>(address), &module))
         return std::wstring();
