@@ -5,7 +5,12 @@
 # plug-in (libcurl, Boost.Regex, cpp-httplib, the C++ runtime). Configured
 # with -DCMAKE_INSTALL_PREFIX=/usr the library folder is Debian's multiarch
 # one (lib/x86_64-linux-gnu); either way the programs find their files
-# relative to themselves.
+# relative to themselves. Only as the top-level project: inside another
+# project the packaging is that project's.
+if(NOT PROJECT_IS_TOP_LEVEL)
+  return()
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME mivo)
 set(CPACK_PACKAGE_VENDOR "The Mivo developers")
