@@ -2,7 +2,8 @@
 #
 # The man pages mivo.1 and mivo-catalogue.1 are made from the built programs'
 # --help at build time by help2man (with the sections of doc/man/*.h2m), so a
-# page always says what its program prints; without help2man they are left
+# page always says what its program prints (run without the builder's XDG
+# folders and proxy, which --help may show); without help2man they are left
 # out with a warning. They land gzip-compressed in build/share/man/man1 and
 # install to MANDIR/man1.
 #
@@ -23,7 +24,8 @@ function(mivo_add_man_page target name summary)
   set(include ${PROJECT_SOURCE_DIR}/doc/man/${name}.h2m)
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${MIVO_MAN_DIR}
-    COMMAND ${MIVO_HELP2MAN} --no-info --no-discard-stderr --version-string=${PROJECT_VERSION}
+    COMMAND ${CMAKE_COMMAND} -E env --unset=XDG_CONFIG_HOME --unset=XDG_CACHE_HOME --unset=http_proxy
+      --unset=HTTP_PROXY ${MIVO_HELP2MAN} --no-info --no-discard-stderr --version-string=${PROJECT_VERSION}
       --name=${summary} --include=${include} --output=${page} $<TARGET_FILE:${target}>
     COMMAND ${MIVO_GZIP} -9nf ${page}
     DEPENDS ${target} ${include}

@@ -2,15 +2,15 @@
 #
 # Commands and options are read from the program's own --help when completing,
 # so they follow the program that is installed: the commands are the first
-# words of the lines of its "commands:" block, the options every --word (and
+# words of the least indented lines of its "commands:" block, the options every --word (and
 # -x) it names. An option shown with DIR takes a folder name, with FILE or PATH
 # a file name; after "help" come the command names.
 
 # The commands listed in the help text on stdin, one a line.
 _mivo_commands() {
-    awk 'tolower($0) ~ /^commands:/ { inside = 1; next }
+    awk 'tolower($0) ~ /^commands:/ { inside = 1; indent = 0; next }
          /^[^ ]/ || /^$/ { inside = 0 }
-         inside && /^  [a-z]/ { print $1 }'
+         inside && match($0, /^ +[a-z]/) { if (!indent) indent = RLENGTH; if (RLENGTH == indent) print $1 }'
 }
 
 # The options named in the help text on stdin, each once.
