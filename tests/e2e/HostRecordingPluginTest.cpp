@@ -286,13 +286,20 @@ TEST(HostPluginLoading, FindsThePluginBesideTheProgramWhereverItIsInstalled) {
     fs::create_directories(temp / "bin");
     fs::copy_file(MIVO_HOST_PATH, temp / "bin" / "mivo");
     const std::string program = (temp / "bin" / "mivo").string();
+    const fs::path plugin = (temp / "bin" / MIVO_PLUGIN_FROM_PROGRAM).lexically_normal();
 
     ProcessResult run = host_e2e::Run(program, {"info"}, temp.path());
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find((temp / "lib" / "libmivo.so").string()), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(plugin.string()), std::string::npos) << run.err;
 
+    // A library in the old place, straight in lib/, is not the plug-in.
     fs::create_directories(temp / "lib");
     fs::copy_file(MIVO_RECORDING_PLUGIN_PATH, temp / "lib" / "libmivo.so");
+    run = host_e2e::Run(program, {"info"}, temp.path());
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+
+    fs::create_directories(plugin.parent_path());
+    fs::copy_file(MIVO_RECORDING_PLUGIN_PATH, plugin);
     run = host_e2e::Run(program, {"--json", "info"}, temp.path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(Json::parse(run.out)["name"], "Recording");
