@@ -67,14 +67,15 @@ std::wstring DecodeUtf16Le(const std::string& bytes) {
     return text;
 }
 
-// "HH:MM:SS.mmm THREAD LABEL: text": the text of a warning or error line, else nothing.
+// "HH:MM:SS.mmm THREAD LABEL: text": the text of an error, warning or Info line, else nothing.
 bool ExplainingText(std::wstring_view line, std::wstring& text) {
     const size_t firstBlank = line.find(L' ');
     if (firstBlank == std::wstring_view::npos) return false;
     const size_t secondBlank = line.find(L' ', firstBlank + 1);
     if (secondBlank == std::wstring_view::npos) return false;
     const std::wstring_view rest = line.substr(secondBlank + 1);
-    for (const std::wstring_view label : {std::wstring_view(L"ERR: "), std::wstring_view(L"WRN: ")})
+    for (const std::wstring_view label :
+         {std::wstring_view(L"ERR: "), std::wstring_view(L"WRN: "), std::wstring_view(L"INF: ")})
         if (rest.substr(0, label.size()) == label) {
             text = rest.substr(label.size());
             // The system's error texts end in a line break, which the log shows escaped.
@@ -86,7 +87,7 @@ bool ExplainingText(std::wstring_view line, std::wstring& text) {
 
 }  // namespace
 
-std::vector<std::string> WarningAndErrorTexts(const std::string& utf16Bytes) {
+std::vector<std::string> ExplainingTexts(const std::string& utf16Bytes) {
     const std::wstring text = DecodeUtf16Le(utf16Bytes);
     std::vector<std::string> lines;
     size_t start = 0;
@@ -142,7 +143,7 @@ std::vector<std::string> TraceLogFolder::ExplainingLines(size_t maxLines) const 
     // Names carry the creation date and time, so their order is the order of the run.
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
-        std::vector<std::string> found = WarningAndErrorTexts(TailOfFile(file));
+        std::vector<std::string> found = ExplainingTexts(TailOfFile(file));
         lines.insert(lines.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
     }
     if (lines.size() > maxLines) lines.erase(lines.begin(), lines.end() - static_cast<std::ptrdiff_t>(maxLines));

@@ -2,7 +2,7 @@
 // and the plug-in's own explanation of a failure read back from it.
 //
 // Without --log-dir the host keeps a private folder below the system's
-// temporary folder: the plug-in logs its warnings and errors there, the host
+// temporary folder: the plug-in logs its errors, warnings and Info lines there, the host
 // reads them when the run fails, and the folder goes with everything in it
 // when this object is destroyed (after the plug-in module is unloaded, so
 // nothing writes into it any more). With --log-dir the user's folder is used
@@ -34,7 +34,7 @@ public:
     const std::filesystem::path& Path() const { return m_path; }
     bool Private() const { return m_private; }
 
-    // The warning and error lines this process's plug-in wrote into the
+    // The error, warning and Info lines this process's plug-in wrote into the
     // folder during the run, their text only (time, thread and level cut
     // off), oldest first, at most maxLines of the last ones.
     std::vector<std::string> ExplainingLines(size_t maxLines) const;
@@ -46,8 +46,8 @@ private:
     std::filesystem::file_time_type m_started;
 };
 
-// The warning and error texts among the lines of one per-run trace file
+// The error, warning and Info texts among the lines of one per-run trace file
 // (UTF-16LE bytes, byte-order mark and CR LF line ends), oldest first.
-std::vector<std::string> WarningAndErrorTexts(const std::string& utf16Bytes);
+std::vector<std::string> ExplainingTexts(const std::string& utf16Bytes);
 
 }  // namespace mivo_host

@@ -79,8 +79,10 @@ std::unique_ptr<TraceLogFolder> PrepareTraceLog(const Options& options, SessionS
         // A private log is merged nowhere.
         settings.parentLog.reset();
     }
-    // The plug-in's own default (Error) would hide why a download failed.
-    if (!options.traceLevel) settings.traceLevel = L"Warning";
+    // The plug-in's own default (Error) would hide why a download failed. A
+    // private log keeps Info lines too: the reason a connection failed
+    // ("connection refused") is one.
+    if (!options.traceLevel) settings.traceLevel = folder->Private() ? L"Info" : L"Warning";
     return folder;
 }
 

@@ -81,7 +81,7 @@ TEST_F(HostWithRecordingPlugin, CallsThePluginInTheOrderOfATaggingHost) {
 }
 
 TEST_F(HostWithRecordingPlugin, SetsOnlyThePropertiesThatWereGivenBesidesAPrivateLog) {
-    // Without --log-dir the plug-in logs its warnings into a private folder
+    // Without --log-dir the plug-in logs down to Info into a private folder
     // below TMPDIR, which is gone after the run; nothing else is set.
     const fs::path tmp = temp / "tmp";
     fs::create_directories(tmp);
@@ -94,7 +94,7 @@ TEST_F(HostWithRecordingPlugin, SetsOnlyThePropertiesThatWereGivenBesidesAPrivat
     const std::vector<std::string> expected = {"GetDllInterface",
                                                "SetHost host",
                                                "Set LogFolder=private",
-                                               "Set TraceLevel=Warning",
+                                               "Set TraceLevel=Info",
                                                "FindArtistUrl Korva",
                                                "Property StatisticDownloadCounter",
                                                "Property StatisticSuccessfulDownloads",
