@@ -63,8 +63,8 @@ bool PrepareSettings(const Options& options, SessionSettings& settings) {
 }
 
 // The folder the plug-in logs into: the user's, or a private one that keeps
-// the warnings and errors for the explanation of a failure. Without a private
-// folder the run goes on unlogged.
+// the plug-in's errors, warnings and Info lines for the explanation of a
+// failure. Without a private folder the run goes on unlogged.
 std::unique_ptr<TraceLogFolder> PrepareTraceLog(const Options& options, SessionSettings& settings) {
     std::unique_ptr<TraceLogFolder> folder;
     if (settings.logFolder) {
