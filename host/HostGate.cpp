@@ -26,6 +26,7 @@ std::wstring HostGate::Key(const wchar_t* host) {
 
 int HostGate::EnterHost(const wchar_t* host, int count) {
     (void)count;
+    if (m_stopRequested && m_stopRequested()) throw StopBeforeContact();
     const std::wstring key = Key(host);
     const Clock::time_point start = Clock::now();
     const auto last = m_lastContact.find(key);
@@ -36,6 +37,7 @@ int HostGate::EnterHost(const wchar_t* host, int count) {
             std::this_thread::sleep_for(std::clamp(remaining, std::chrono::milliseconds(1), kWaitSlice));
         }
     }
+    if (m_stopRequested && m_stopRequested()) throw StopBeforeContact();
     const Clock::time_point now = Clock::now();
     m_lastContact[key] = now;
     ++m_contacts;

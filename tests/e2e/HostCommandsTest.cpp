@@ -200,8 +200,9 @@ TEST_F(HostAgainstCatalogue, AnUnknownArtistIsAFailure) {
         const Json document = Json::parse(run.out);  // still one document on stdout
         EXPECT_EQ(document["artist"], "Nobody Anyone Knows") << command;
     }
+    // The catalogue answers 404: a download that failed, not a page without the album.
     const ProcessResult missing = Mivo({"--delay", "0", "album", "www.catalogue.example/album/no-such-album"});
-    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.exitCode, 3);
     EXPECT_NE(missing.err.find("could not be read"), std::string::npos) << missing.err;
 }
 

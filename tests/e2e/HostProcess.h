@@ -84,6 +84,7 @@ public:
         if (m_pid > 0 && !m_waited) kill(m_pid, number);
     }
     std::string ErrSoFar() const { return ReadBytes(m_errFile); }
+    std::string OutSoFar() const { return ReadBytes(m_outFile); }
 
     // Waits for the end; the exit status as a shell reports it, and the output.
     ProcessResult Wait() {

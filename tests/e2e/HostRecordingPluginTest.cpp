@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <pty.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -79,17 +80,34 @@ TEST_F(HostWithRecordingPlugin, CallsThePluginInTheOrderOfATaggingHost) {
     EXPECT_TRUE(fs::is_directory(temp / "cache"));
 }
 
-TEST_F(HostWithRecordingPlugin, SetsOnlyThePropertiesThatWereGiven) {
-    ASSERT_EQ(Mivo({"--delay", "0", "artist", "Korva"}).exitCode, 0);
+TEST_F(HostWithRecordingPlugin, SetsOnlyThePropertiesThatWereGivenBesidesAPrivateLog) {
+    // Without --log-dir the plug-in logs down to Info into a private folder
+    // below TMPDIR, which is gone after the run; nothing else is set.
+    const fs::path tmp = temp / "tmp";
+    fs::create_directories(tmp);
+    ASSERT_EQ(Mivo({"--delay", "0", "artist", "Korva"}, {"TMPDIR=" + tmp.string()}).exitCode, 0);
+    std::vector<std::string> calls = Journal();
+    ASSERT_GE(calls.size(), 3u);
+    const std::string logFolder = "Set LogFolder=" + (tmp / "mivo-log-").string();
+    EXPECT_EQ(calls[2].substr(0, logFolder.size()), logFolder);
+    calls[2] = "Set LogFolder=private";
     const std::vector<std::string> expected = {"GetDllInterface",
                                                "SetHost host",
+                                               "Set LogFolder=private",
+                                               "Set TraceLevel=Info",
                                                "FindArtistUrl Korva",
                                                "Property StatisticDownloadCounter",
                                                "Property StatisticSuccessfulDownloads",
                                                "Property StatisticTotalDownloadTime",
                                                "CallMethod CloseAndMergeLog",
                                                "destroy"};
-    EXPECT_EQ(Journal(), expected);
+    EXPECT_EQ(calls, expected);
+    EXPECT_TRUE(fs::is_empty(tmp)) << "the private log folder is removed";
+
+    ASSERT_EQ(Mivo({"--delay", "0", "--log-dir", (temp / "logs").string(), "artist", "Korva"}).exitCode, 0);
+    calls = Journal();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "Set TraceLevel=Warning"), calls.end())
+        << "--log-dir alone keeps warnings and errors";
 }
 
 TEST_F(HostWithRecordingPlugin, AnswersTheQuestionsFromTheOptions) {
@@ -241,10 +259,12 @@ TEST_F(HostWithRecordingPlugin, CtrlCDuringALongAlbumWalkPrintsThePartialList) {
         ASSERT_TRUE(host_e2e::WaitFor([&] { return EnterTimes().size() >= 5; }, std::chrono::seconds(20)));
         child.Signal(signal);
         const ProcessResult run = child.Wait();
-        EXPECT_EQ(run.exitCode, 130) << run.err;
+        EXPECT_EQ(run.exitCode, 128 + signal) << run.err;
         EXPECT_NE(run.err.find("interrupted"), std::string::npos) << run.err;
         const Json document = Json::parse(run.out);
         EXPECT_GE(document["albums"].size(), 3u) << "what was found so far is printed";
+        EXPECT_EQ(document["partial"], true);
+        EXPECT_EQ(document["error"]["kind"], "interrupted");
         EXPECT_LT(document["albums"].size(), 100000u);
         const auto calls = Journal();
         ASSERT_FALSE(calls.empty());
