@@ -101,8 +101,10 @@ protected:
         proxy = std::make_unique<RecordingProxy>(catalogue.Port());
     }
 
+    // args after the proxy option, and without the default cache, so that every
+    // run counts its own downloads (a later --cache wins).
     std::vector<std::string> WithProxy(std::vector<std::string> args) const {
-        args.insert(args.begin(), {"--proxy", proxy->Address()});
+        args.insert(args.begin(), {"--proxy", proxy->Address(), "--no-cache"});
         return args;
     }
 
