@@ -24,6 +24,7 @@
 #include "host/StopSignal.h"
 #include "host/Terminal.h"
 #include "host/UserDefaults.h"
+#include "host/VersionText.h"
 #include "host/WideText.h"
 
 namespace {
@@ -143,7 +144,10 @@ int main(int argc, char** argv) {
         return WriteOut(topic == Command::None ? HelpText() : CommandHelpText(topic)) ? kExitSuccess : kExitFailure;
     }
     if (parsed.options.version)
-        return WriteOut(std::string("mivo ") + MIVO_VERSION + "\n") ? kExitSuccess : kExitFailure;
+        return WriteOut(VersionText(MIVO_VERSION, parsed.options.pluginPath.empty() ? DefaultPluginPath()
+                                                                                    : parsed.options.pluginPath))
+                   ? kExitSuccess
+                   : kExitFailure;
     if (!configError.empty()) {
         Error(configError);
         return kExitUsage;

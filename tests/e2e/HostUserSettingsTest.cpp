@@ -148,3 +148,22 @@ TEST_F(HostUserSettings, ShowsTheUsageOfOneCommandAndSuggestsTheNearest) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HostVersion, NamesThePluginAndTheLibrariesItWasBuiltWith) {
+    TempFolder temp;
+    const ProcessResult run = host_e2e::Run(MIVO_HOST_PATH, {"--version"}, temp.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (const char* needle : {"\nplug-in Mivo 2.1.2000.0 (", "libmivo.so)\n", "built with libcurl ", ", Boost.Regex "})
+        EXPECT_NE(run.out.find(needle), std::string::npos) << needle << " in: " << run.out;
+    EXPECT_EQ(run.out.find("(no "), std::string::npos) << run.out;
+
+    const ProcessResult missing =
+        host_e2e::Run(MIVO_HOST_PATH, {"--plugin", (temp / "none.so").string(), "--version"}, temp.path());
+    EXPECT_EQ(missing.exitCode, 0) << "the program's own version is still told";
+    EXPECT_NE(missing.out.find("no readable plug-in marker in " + (temp / "none.so").string()), std::string::npos)
+        << missing.out;
+}
+
+}  // namespace
