@@ -235,6 +235,21 @@ TEST_F(HostAgainstCatalogue, ASecondRunWithTheCacheFolderSearchesNoMore) {
     EXPECT_EQ(Json::parse(run.out)["albums"].size(), 10u);
 }
 
+TEST_F(HostAgainstCatalogue, TheProxyAndTheCacheComeFromTheUsersSettings) {
+    // No --proxy: http_proxy names the catalogue; no --cache: the default folder.
+    const std::vector<std::string> env{"http_proxy=http://" + proxy->Address() + "/"};
+    ProcessResult run = host_e2e::Run(MIVO_HOST_PATH, {"--delay", "0", "--json", "artist", "Korva"}, temp.path(), env);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Json::parse(run.out)["url"], kKorvaUrl);
+    EXPECT_EQ(proxy->CountContaining("/search?q="), 1u) << "the request went through http_proxy";
+    EXPECT_TRUE(fs::is_directory(temp / "xdg-cache" / "mivo")) << "the default cache folder";
+
+    run = host_e2e::Run(MIVO_HOST_PATH, {"--delay", "0", "--json", "artist", "Korva"}, temp.path(), env);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Json::parse(run.out)["statistics"]["downloads"], 0) << "the default cache knew Korva";
+    EXPECT_EQ(proxy->CountContaining("/search?q="), 1u);
+}
+
 TEST_F(HostAgainstCatalogue, TheRunsTraceLogIsMergedIntoTheParentLog) {
     const fs::path logs = temp / "logs";
     const fs::path parent = temp / "host.log";
