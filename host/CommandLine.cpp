@@ -204,11 +204,6 @@ std::string ApplyOption(Options& options, const std::string& option, const std::
     return entry->set(options, value);
 }
 
-bool OptionTakesValue(const std::string& option) {
-    const OptionEntry* entry = FindOption(option);
-    return entry && entry->takesValue;
-}
-
 std::string NearestCommandName(const std::string& word) {
     // Longer words may stray further: one slip in four letters, at most two.
     const size_t allowed = std::clamp<size_t>(word.size() / 3, 1, 2);

@@ -57,9 +57,6 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args, const Options
 // take no value ignore value.
 std::string ApplyOption(Options& options, const std::string& option, const std::string& value);
 
-// True when option ("--delay") exists and takes a value.
-bool OptionTakesValue(const std::string& option);
-
 // The short synopsis printed with a usage error.
 std::string UsageText();
 

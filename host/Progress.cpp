@@ -31,7 +31,14 @@ void Progress::Show(const std::wstring& what) {
     std::wstring line = L"mivo: " + std::to_wstring(m_pages) + (m_pages == 1 ? L" page" : L" pages") + Printable(what);
     // One column stays free: a line that fills the last column wraps on some terminals.
     const int room = m_columns > 1 ? m_columns - 1 : 1;
-    while (!line.empty() && DisplayWidth(line) > room) line.pop_back();
+    int width = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+        width += DisplayWidth(std::wstring_view(line).substr(i, 1));
+        if (width > room) {
+            line.resize(i);
+            break;
+        }
+    }
     std::fprintf(m_out, "%s%s", kEraseLine, ToUtf8(line).c_str());
     std::fflush(m_out);
     m_shown = true;
