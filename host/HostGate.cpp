@@ -32,6 +32,9 @@ int HostGate::EnterHost(const wchar_t* host, int count) {
     const auto last = m_lastContact.find(key);
     if (last != m_lastContact.end() && m_gap.count() > 0) {
         const Clock::time_point due = last->second + m_gap;
+        if (m_progress && Clock::now() < due)
+            m_progress->Waiting(host ? host : L"",
+                                std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count());
         while (Clock::now() < due && !(m_stopRequested && m_stopRequested())) {
             const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
             std::this_thread::sleep_for(std::clamp(remaining, std::chrono::milliseconds(1), kWaitSlice));

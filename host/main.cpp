@@ -14,6 +14,7 @@
 
 #include "host/CommandLine.h"
 #include "host/Commands.h"
+#include "host/ConfigFile.h"
 #include "host/HostCallbacks.h"
 #include "host/HostGate.h"
 #include "host/HumanOutput.h"
@@ -24,6 +25,9 @@
 #include "host/RunOutcome.h"
 #include "host/StopSignal.h"
 #include "host/TraceLogFolder.h"
+#include "host/Terminal.h"
+#include "host/UserDefaults.h"
+#include "host/VersionText.h"
 #include "host/WideText.h"
 
 namespace {
@@ -124,7 +128,7 @@ int Run(const Options& options) {
         return kExitFailure;
     }
 
-    Progress progress(isatty(STDERR_FILENO) != 0, stderr);
+    Progress progress(!options.quiet && IsTerminal(stderr), stderr, TerminalColumns(stderr));
     HostGate gate(std::chrono::milliseconds(options.delayMs), StopRequested, &progress);
     HostCallbacks callbacks(HostAnswers{options.maxDifference, options.proxy, &gate}, StopRequested);
 
@@ -147,12 +151,15 @@ int Run(const Options& options) {
             explaining = logFolder->ExplainingLines(kMaxExplainingLines);
         session.Close();
     } catch (const std::exception& failure) {
+        progress.Finish();
         Error(std::string("the plug-in failed: ") + failure.what());
         return kExitFailure;
     } catch (...) {
+        progress.Finish();
         Error("the plug-in failed with an unknown exception");
         return kExitFailure;
     }
+    progress.Finish();
     module.Close();
 
     if (!WriteOut(options.json ? FormatJson(result) : FormatHuman(result, options.statistics))) {
@@ -167,14 +174,36 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const ParseResult parsed = ParseCommandLine(args);
-    if (parsed.options.help) return WriteOut(HelpText()) ? kExitSuccess : kExitFailure;
+    // The configuration file first, so that the command line wins over it.
+    const Environment environment = ProcessEnvironment();
+    Options configured;
+    const std::string configPath = ConfigFilePath(environment);
+    const std::string configError = configPath.empty() ? std::string() : ApplyConfigFile(configPath, configured);
+    ParseResult parsed = ParseCommandLine(args, configError.empty() ? configured : Options());
+    if (parsed.options.help && parsed.ok()) {
+        const Command topic = parsed.options.helpCommand;
+        return WriteOut(topic == Command::None ? HelpText() : CommandHelpText(topic)) ? kExitSuccess : kExitFailure;
+    }
     if (parsed.options.version)
-        return WriteOut(std::string("mivo ") + MIVO_VERSION + "\n") ? kExitSuccess : kExitFailure;
+        return WriteOut(VersionText(MIVO_VERSION, parsed.options.pluginPath.empty() ? DefaultPluginPath()
+                                                                                    : parsed.options.pluginPath))
+                   ? kExitSuccess
+                   : kExitFailure;
+    if (!configError.empty()) {
+        Error(configError);
+        return kExitUsage;
+    }
     if (!parsed.ok()) {
         Error(parsed.error);
         std::fputs(UsageText().c_str(), stderr);
         return kExitUsage;
     }
+    std::string notes;
+    const std::string environmentError = ApplyEnvironment(parsed.options, environment, notes);
+    if (!environmentError.empty()) {
+        Error(environmentError);
+        return kExitUsage;
+    }
+    if (!notes.empty()) std::fputs(("mivo: " + notes).c_str(), stderr);
     return Run(parsed.options);
 }
