@@ -15,7 +15,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -27,6 +26,7 @@
 
 #include "catalogue/CatalogueData.h"
 #include "catalogue/RequestRouter.h"
+#include "platform/ProgramFolder.h"
 
 namespace {
 
@@ -42,26 +42,18 @@ void PrintUsage(std::ostream& out) {
     out << "usage: mivo-catalogue [options]\n"
            "  --port N         port to listen on (default 8080; 0 picks a free one)\n"
            "  --bind ADDR      address to listen on (default 127.0.0.1)\n"
-           "  --data FILE      catalogue data file (default: the source tree's catalogue/data/catalogue.json,\n"
-           "                   else ../share/mivo/catalogue.json beside the program)\n"
+           "  --data FILE      catalogue data file (default: " MIVO_DATA_FROM_PROGRAM "\n"
+           "                   from the program's folder)\n"
            "  --page-size N    album list entries per page (default 10)\n"
            "  --verbose        one line per request on stderr\n"
            "  --help\n"
            "The listening port is printed on stdout.\n";
 }
 
-// The data file of the source tree the program was built from, else the one
-// an installation puts beside it (<prefix>/share/mivo/catalogue.json).
-std::string DefaultDataFile() {
-    std::error_code ec;
-    if (std::filesystem::exists(MIVO_CATALOGUE_DEFAULT_DATA, ec)) return MIVO_CATALOGUE_DEFAULT_DATA;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        std::filesystem::path installed = exe.parent_path().parent_path() / "share" / "mivo" / "catalogue.json";
-        if (std::filesystem::exists(installed, ec)) return installed.string();
-    }
-    return MIVO_CATALOGUE_DEFAULT_DATA;
-}
+// The data file an installation puts beside the program
+// (<prefix>/share/mivo/catalogue.json); the build folder holds a copy at the
+// same place.
+std::string DefaultDataFile() { return platform::BesideProgram(MIVO_DATA_FROM_PROGRAM); }
 
 bool ParseInt(const char* text, int low, int high, int& out) {
     char* end = nullptr;

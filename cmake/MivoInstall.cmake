@@ -1,7 +1,8 @@
 # Install rules: "cmake --install build --prefix DIR" puts under DIR, in the
 # GNU install folders (CMAKE_INSTALL_BINDIR, ...; these are their defaults)
 #   bin/mivo, bin/mivo-catalogue           the host and the local catalogue site
-#   lib/libmivo.so                         the plug-in (mivo finds it as ../lib/libmivo.so)
+#   lib/mivo/libmivo.so                    the plug-in (LIBDIR/mivo; mivo finds it relative
+#                                          to its own folder, cmake/MivoLayout.cmake)
 #   include/mivo/plugin, include/mivo/platform   the host-facing headers (header-only)
 #   lib/cmake/Mivo                         the package: find_package(Mivo) gives the
 #                                          imported targets Mivo::mivo (the plug-in
@@ -19,7 +20,7 @@ target_include_directories(mivo_headers INTERFACE
 target_compile_features(mivo_headers INTERFACE cxx_std_20)
 target_link_libraries(mivo INTERFACE mivo_headers)
 
-install(TARGETS mivo_headers mivo EXPORT MivoTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS mivo_headers mivo EXPORT MivoTargets LIBRARY DESTINATION ${MIVO_PLUGIN_INSTALL_DIR})
 install(EXPORT MivoTargets NAMESPACE Mivo:: DESTINATION ${MIVO_INSTALL_CMAKEDIR})
 install(FILES plugin/BasicTagsDllInterface.h plugin/SearchRecords.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mivo/plugin)
 install(FILES platform/CString.h platform/CStringImpl.h platform/Unicode.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mivo/platform)
@@ -31,4 +32,4 @@ install(FILES ${PROJECT_BINARY_DIR}/MivoConfig.cmake ${PROJECT_BINARY_DIR}/MivoC
   DESTINATION ${MIVO_INSTALL_CMAKEDIR})
 
 install(TARGETS mivo-catalogue RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES catalogue/data/catalogue.json DESTINATION ${CMAKE_INSTALL_DATADIR}/mivo)
+install(FILES catalogue/data/catalogue.json DESTINATION ${MIVO_DATA_INSTALL_DIR})

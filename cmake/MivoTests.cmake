@@ -4,13 +4,16 @@
 # file directly in FOLDER, linked with the plug-in's static library,
 # GoogleTest, zlib and cpp-httplib, and told where the plug-in, mivo-catalogue
 # and its data are. Its cases are listed for ctest when the tests run, from
-# the build folder. A folder without .cpp files makes no program.
+# the build folder, with the ctest labels given after LABELS; with WHOLE the
+# program is one ctest test instead (for cases that share one costly set-up).
+# A folder without .cpp files makes no program.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 # zlib builds the compressed bodies of the hostile-response tests.
 find_package(ZLIB REQUIRED)
 
 function(mivo_add_test_program folder)
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "WHOLE" "" LABELS)
   file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
   if(NOT sources)
     return()
@@ -26,7 +29,16 @@ function(mivo_add_test_program folder)
     MIVO_CATALOGUE_PATH="$<TARGET_FILE:mivo-catalogue>"
     MIVO_CATALOGUE_DATA="${PROJECT_SOURCE_DIR}/catalogue/data/catalogue.json")
   add_dependencies(${program} mivo mivo-catalogue)
-  gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
+  set(properties)
+  if(ARG_LABELS)
+    set(properties PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_WHOLE)
+    add_test(NAME ${program} COMMAND ${program} WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
+    set_tests_properties(${program} PROPERTIES LABELS "${ARG_LABELS}")
+  else()
+    gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${PROJECT_BINARY_DIR} ${properties})
+  endif()
 endfunction()
 
 # mivo_add_test_folders(ROOT): a test program for each folder under ROOT; a

@@ -1,10 +1,12 @@
 // Command-line parsing and the help text of mivo.
 #include "host/CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "host/WideText.h"
 
@@ -19,14 +21,27 @@ struct CommandEntry {
     const char* name;
     size_t minArguments;
     size_t maxArguments;
-    const char* arguments;  // as the synopsis shows them
+    const char* arguments;    // as the synopsis shows them
+    const char* description;  // lines of the help, each indented to the description column
+    const char* example;      // arguments of an example run
 };
 
 constexpr CommandEntry kCommands[] = {
-    {Command::Artist, "artist", 1, 1, "NAME"},  {Command::Albums, "albums", 1, 1, "NAME"},
-    {Command::Album, "album", 1, 1, "ADDRESS"}, {Command::Lookup, "lookup", 1, 2, "NAME [TITLE]"},
-    {Command::Info, "info", 0, 0, ""},
+    {Command::Artist, "artist", 1, 1, "NAME", "the artist page address\n", "artist \"ARTIST\""},
+    {Command::Albums, "albums", 1, 1, "NAME", "the artist's albums\n", "albums \"ARTIST\""},
+    {Command::Album, "album", 1, 1, "ADDRESS", "one album completed from its page address\n",
+     "album www.catalogue.example/album/ADDRESS"},
+    {Command::Lookup, "lookup", 1, 2, "NAME [TITLE]",
+     "the albums of NAME, then the details of the album whose title is\n"
+     "                         nearest TITLE (the first album when TITLE is left out); titles equal\n"
+     "                         but for letter case win, then the fewest letters inserted, deleted or\n"
+     "                         replaced (ignoring case); on a tie the album listed first\n",
+     "--json lookup \"ARTIST\" \"TITLE\""},
+    {Command::Info, "info", 0, 0, "", "the plug-in's marker fields, source name, source id and statistics\n", "info"},
 };
+
+// The word that asks for the usage of a command ("mivo help albums").
+constexpr const char* kHelpWord = "help";
 
 // The plug-in's trace level names; any other text would silently mean "Error".
 constexpr const char* kTraceLevels[] = {"Error", "Warning", "Info", "Debug", "Detail", "Verbose"};
@@ -61,6 +76,13 @@ std::string SetPath(std::optional<std::string>& target, const char* option, cons
     return {};
 }
 
+Setter SetFlag(bool Options::*flag) {
+    return [flag](Options& o, const std::string&) {
+        o.*flag = true;
+        return std::string();
+    };
+}
+
 const std::vector<OptionEntry>& OptionTable() {
     static const std::vector<OptionEntry> table = {
         {"--plugin", true,
@@ -74,7 +96,14 @@ const std::vector<OptionEntry>& OptionTable() {
              if (v.empty() || HasControlCharacter(v) || v.find(' ') != std::string::npos)
                  return "--proxy needs HOST:PORT, without blanks";
              o.proxy = FromUtf8(v);
+             o.noProxy = false;
              return {};
+         }},
+        {"--no-proxy", false,
+         [](Options& o, const std::string&) {
+             o.noProxy = true;
+             o.proxy.reset();
+             return std::string();
          }},
         {"--max-difference", true,
          [](Options& o, const std::string& v) -> std::string {
@@ -85,7 +114,17 @@ const std::vector<OptionEntry>& OptionTable() {
              o.maxDifference = value;
              return {};
          }},
-        {"--cache", true, [](Options& o, const std::string& v) { return SetPath(o.cacheFolder, "--cache", v); }},
+        {"--cache", true,
+         [](Options& o, const std::string& v) {
+             o.noCache = false;
+             return SetPath(o.cacheFolder, "--cache", v);
+         }},
+        {"--no-cache", false,
+         [](Options& o, const std::string&) {
+             o.noCache = true;
+             o.cacheFolder.reset();
+             return std::string();
+         }},
         {"--log-dir", true, [](Options& o, const std::string& v) { return SetPath(o.logFolder, "--log-dir", v); }},
         {"--parent-log", true,
          [](Options& o, const std::string& v) { return SetPath(o.parentLog, "--parent-log", v); }},
@@ -107,31 +146,13 @@ const std::vector<OptionEntry>& OptionTable() {
              o.delayMs = value;
              return {};
          }},
-        {"--json", false,
-         [](Options& o, const std::string&) {
-             o.json = true;
-             return std::string();
-         }},
-        {"--stats", false,
-         [](Options& o, const std::string&) {
-             o.statistics = true;
-             return std::string();
-         }},
-        {"--help", false,
-         [](Options& o, const std::string&) {
-             o.help = true;
-             return std::string();
-         }},
-        {"-h", false,
-         [](Options& o, const std::string&) {
-             o.help = true;
-             return std::string();
-         }},
-        {"--version", false,
-         [](Options& o, const std::string&) {
-             o.version = true;
-             return std::string();
-         }},
+        {"--json", false, SetFlag(&Options::json)},
+        {"--stats", false, SetFlag(&Options::statistics)},
+        {"--quiet", false, SetFlag(&Options::quiet)},
+        {"-q", false, SetFlag(&Options::quiet)},
+        {"--help", false, SetFlag(&Options::help)},
+        {"-h", false, SetFlag(&Options::help)},
+        {"--version", false, SetFlag(&Options::version)},
     };
     return table;
 }
@@ -148,7 +169,57 @@ const CommandEntry* FindCommand(std::string_view name) {
     return nullptr;
 }
 
+// The optimal string alignment distance of a and b: insertions, deletions,
+// replacements and swaps of neighbours each cost 1.
+size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (size_t i = 1; i <= a.size(); ++i)
+        for (size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+// The usage error for word, which names no command, with the nearest one.
+std::string UnknownCommand(const std::string& word) {
+    std::string error = "unknown command \"" + word + "\"";
+    const std::string nearest = NearestCommandName(word);
+    if (!nearest.empty()) error += " (did you mean '" + nearest + "'?)";
+    return error;
+}
+
+std::string Synopsis(const CommandEntry& entry) {
+    return std::string("mivo [options] ") + entry.name + (entry.arguments[0] ? " " : "") + entry.arguments;
+}
+
 }  // namespace
+
+std::string ApplyOption(Options& options, const std::string& option, const std::string& value) {
+    const OptionEntry* entry = FindOption(option);
+    if (!entry) return "unknown option " + option;
+    return entry->set(options, value);
+}
+
+std::string NearestCommandName(const std::string& word) {
+    // Longer words may stray further: one slip in four letters, at most two.
+    const size_t allowed = std::clamp<size_t>(word.size() / 3, 1, 2);
+    std::string nearest;
+    size_t best = allowed + 1;
+    auto consider = [&](const char* name) {
+        const size_t distance = EditDistance(word, name);
+        if (distance < best) {
+            best = distance;
+            nearest = name;
+        }
+    };
+    for (const auto& entry : kCommands) consider(entry.name);
+    consider(kHelpWord);
+    return nearest;
+}
 
 const char* CommandName(Command command) {
     for (const auto& entry : kCommands)
@@ -156,8 +227,9 @@ const char* CommandName(Command command) {
     return "";
 }
 
-ParseResult ParseCommandLine(const std::vector<std::string>& args) {
+ParseResult ParseCommandLine(const std::vector<std::string>& args, const Options& base) {
     ParseResult result;
+    result.options = base;
     Options& options = result.options;
     std::vector<std::string> words;  // the command and its arguments, in order
     std::string firstError;
@@ -192,7 +264,19 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         if (!error.empty() && firstError.empty()) firstError = error;
     }
 
-    if (options.help || options.version) return result;
+    const bool helpWord = !words.empty() && words[0] == kHelpWord;
+    if (helpWord || options.help) {
+        options.help = true;
+        // "help COMMAND" and "COMMAND --help" ask for the usage of COMMAND.
+        const size_t at = helpWord ? 1 : 0;
+        if (at < words.size()) {
+            const CommandEntry* command = FindCommand(words[at]);
+            if (command) options.helpCommand = command->command;
+            else if (helpWord) result.error = UnknownCommand(words[at]);
+        }
+        return result;
+    }
+    if (options.version) return result;
     if (!firstError.empty()) {
         result.error = firstError;
         return result;
@@ -203,7 +287,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     }
     const CommandEntry* command = FindCommand(words[0]);
     if (!command) {
-        result.error = "unknown command \"" + words[0] + "\"";
+        result.error = UnknownCommand(words[0]);
         return result;
     }
     const size_t count = words.size() - 1;
@@ -230,54 +314,91 @@ std::string UsageText() {
     for (const auto& entry : kCommands) {
         text += std::string(" ") + entry.name;
         if (entry.arguments[0]) text += std::string(" ") + entry.arguments;
-        text += entry.command == Command::Info ? "" : ",";
+        text += ",";
     }
-    text += "\n  mivo --help explains the commands and options\n";
+    text += " help [COMMAND]\n  mivo --help explains the commands and options\n";
     return text;
 }
 
 std::string HelpText() {
-    return "usage: mivo [options] COMMAND ARGS\n"
-           "\n"
-           "Looks up artists and albums on the music catalogue through the mivo search plug-in.\n"
-           "\n"
-           "commands:\n"
-           "  artist NAME            the artist page address\n"
-           "  albums NAME            the artist's albums\n"
-           "  album ADDRESS          one album completed from its page address\n"
-           "  lookup NAME [TITLE]    the albums of NAME, then the details of the album whose title is\n"
-           "                         nearest TITLE (the first album when TITLE is left out); titles equal\n"
-           "                         but for letter case win, then the fewest letters inserted, deleted or\n"
-           "                         replaced (ignoring case); on a tie the album listed first\n"
-           "  info                   the plug-in's marker fields, source name, source id and statistics\n"
-           "\n"
-           "options:\n"
-           "  --plugin PATH          plug-in module to load (default: ../lib/libmivo.so beside the program)\n"
-           "  --proxy HOST:PORT      proxy for every page the plug-in fetches (its \"HttpProxy\" question)\n"
-           "  --max-difference F     the plug-in accepts an artist whose name differs from NAME by less\n"
-           "                         than F (\"MaxMatchDifference\"). Without it the plug-in keeps its own\n"
-           "                         1.0: names equal but for letter case. On its scale a letter costs 70\n"
-           "                         to insert or delete and 100 to replace, a blank 5, punctuation 20 to\n"
-           "                         30, a leading \"The \" 215; differences inside brackets cost a tenth.\n"
-           "                         So 101 allows one wrong letter, 216 a missing \"The \"\n"
-           "  --cache DIR            artist address cache folder (\"LocalCacheFolder\"); a second run with the\n"
-           "                         same folder finds known artists without a search request\n"
-           "  --log-dir DIR          folder of the plug-in's trace log (\"LogFolder\")\n"
-           "  --trace-level NAME     Error, Warning, Info, Debug, Detail or Verbose (\"TraceLevel\")\n"
-           "  --parent-log FILE      log file the run's trace log is merged into before exit\n"
-           "                         (\"ParentLogfilePath\"; needs --log-dir)\n"
-           "  --delay MS             minimum gap between two contacts of one web host (default 1000)\n"
-           "  --json                 machine-readable output on stdout, one JSON document\n"
-           "  --stats                also print the download statistics (always present in --json)\n"
-           "  --help, --version\n"
-           "  --                     ends the options, for a name that begins with \"-\"\n"
-           "\n"
-           "exit status: 0 success, 1 the plug-in answered failure (or could not be loaded),\n"
-           "             2 usage error, 130 interrupted (Ctrl-C or SIGTERM; what was found is printed)\n"
-           "\n"
-           "examples:\n"
-           "  mivo --proxy 127.0.0.1:8080 albums \"ARTIST\"\n"
-           "  mivo --proxy 127.0.0.1:8080 --cache ~/.cache/mivo --json lookup \"ARTIST\" \"TITLE\"\n";
+    std::string text = "usage: mivo [options] COMMAND ARGS\n"
+                       "\n"
+                       "Looks up artists and albums on the music catalogue through the mivo search plug-in.\n"
+                       "\n"
+                       "commands:\n";
+    for (const auto& entry : kCommands) {
+        std::string left = std::string("  ") + entry.name + (entry.arguments[0] ? " " : "") + entry.arguments;
+        left.resize(std::max<size_t>(left.size() + 1, 25), ' ');
+        text += left + entry.description;
+    }
+    text += "  help [COMMAND]         this help, or the usage of COMMAND (as does COMMAND --help)\n"
+            "\n"
+            "options:\n"
+            "  --plugin PATH          plug-in module to load (default: " MIVO_PLUGIN_FROM_PROGRAM "\n"
+            "                         from the program's folder)\n"
+            "  --proxy HOST:PORT      proxy for every page the plug-in fetches (its \"HttpProxy\" question);\n"
+            "                         default: http_proxy or HTTP_PROXY from the environment\n"
+            "  --no-proxy             go direct, whatever the environment or the configuration names\n"
+            "  --max-difference F     the plug-in accepts an artist whose name differs from NAME by less\n"
+            "                         than F (\"MaxMatchDifference\"). Without it the plug-in keeps its own\n"
+            "                         1.0: names equal but for letter case. On its scale a letter costs 70\n"
+            "                         to insert or delete and 100 to replace, a blank 5, punctuation 20 to\n"
+            "                         30, a leading \"The \" 215; differences inside brackets cost a tenth.\n"
+            "                         So 101 allows one wrong letter, 216 a missing \"The \"\n"
+            "  --cache DIR            artist address cache folder (\"LocalCacheFolder\"); a second run with the\n"
+            "                         same folder finds known artists without a search request.\n"
+            "                         Default: $XDG_CACHE_HOME/mivo, or ~/.cache/mivo when that is unset\n"
+            "  --no-cache             run without a cache folder\n"
+            "  --log-dir DIR          folder of the plug-in's trace log (\"LogFolder\"; Warning and above\n"
+            "                         unless --trace-level says otherwise)\n"
+            "  --trace-level NAME     Error, Warning, Info, Debug, Detail or Verbose (\"TraceLevel\")\n"
+            "  --parent-log FILE      log file the run's trace log is merged into before exit\n"
+            "                         (\"ParentLogfilePath\"; needs --log-dir)\n"
+            "  --delay MS             minimum gap between two contacts of one web host (default 1000)\n"
+            "  --json                 machine-readable output on stdout, one JSON document\n"
+            "  --stats                also print the download statistics (always present in --json)\n"
+            "  -q, --quiet            no progress line (shown on stderr only when it is a terminal)\n"
+            "  -h, --help             this help; with a command, that command's usage\n"
+            "  --version              the versions of mivo, the plug-in, libcurl and Boost.Regex\n"
+            "  --                     ends the options, for a name that begins with \"-\"\n"
+            "\n"
+            "files:\n"
+            "  $XDG_CONFIG_HOME/mivo/config, or ~/.config/mivo/config when XDG_CONFIG_HOME is unset:\n"
+            "                         lines \"KEY = VALUE\" with the keys proxy, max-difference, delay,\n"
+            "                         cache, log-dir and trace-level; \"#\" starts a comment line. The\n"
+            "                         command line wins over the file\n"
+            "  $XDG_CACHE_HOME/mivo, or ~/.cache/mivo: the default cache folder\n"
+            "\n"
+            "environment:\n"
+            "  http_proxy, HTTP_PROXY the proxy when neither --proxy nor the configuration names one\n"
+            "                         (HOST:PORT or http://HOST:PORT/)\n"
+            "  XDG_CONFIG_HOME, XDG_CACHE_HOME, HOME  where the configuration and the cache are\n"
+            "\n"
+            "exit status: 0 success, 1 nothing found (or the plug-in could not be loaded),\n"
+            "             2 usage or configuration error, 3 a download failed,\n"
+            "             130 interrupted by Ctrl-C (SIGINT), 143 stopped by SIGTERM;\n"
+            "             what was found before a stop is printed (--json marks it \"partial\")\n"
+            "\n"
+            "examples:\n"
+            "  mivo --proxy 127.0.0.1:8080 albums \"ARTIST\"\n"
+            "  mivo --proxy 127.0.0.1:8080 --json lookup \"ARTIST\" \"TITLE\"\n"
+            "  mivo help lookup\n";
+    return text;
+}
+
+std::string CommandHelpText(Command command) {
+    for (const auto& entry : kCommands) {
+        if (entry.command != command) continue;
+        std::string description = entry.description;
+        for (size_t at = 0; (at = description.find("\n ", at)) != std::string::npos;) {
+            const size_t end = description.find_first_not_of(' ', at + 1);
+            description.replace(at + 1, end - at - 1, "  ");
+            at += 3;
+        }
+        return "usage: " + Synopsis(entry) + "\n\n  " + description + "\nexample:\n  mivo " + entry.example +
+               "\n\nmivo --help lists the options, the configuration file and the exit statuses.\n";
+    }
+    return HelpText();
 }
 
 }  // namespace mivo_host

@@ -5,6 +5,8 @@
 // Options may stand before or after the command; "--" ends them (for an artist
 // name that begins with "-"). A value follows its option as the next argument
 // or after "=" ("--delay 0", "--delay=0"). Arguments are read as UTF-8.
+// Parsing may start from options already read (the configuration file), so
+// that the command line wins over them.
 // Called on the main thread only.
 #pragma once
 
@@ -23,14 +25,18 @@ struct Options {
     std::string pluginPath;                  // empty: the library installed beside the program
     std::optional<std::wstring> proxy;       // answered to "HttpProxy"
     std::optional<float> maxDifference;      // answered to "MaxMatchDifference"
-    std::optional<std::string> cacheFolder;  // "LocalCacheFolder"
+    std::optional<std::string> cacheFolder;  // "LocalCacheFolder"; unset: the default cache folder
+    bool noCache = false;                    // run without a cache folder
+    bool noProxy = false;                    // go direct, whatever the environment names
     std::optional<std::string> logFolder;    // "LogFolder"
     std::optional<std::wstring> traceLevel;  // "TraceLevel", one of the plug-in's level names
     std::optional<std::string> parentLog;    // "ParentLogfilePath"
     int delayMs = 1000;                      // minimum gap between two contacts of one web host
     bool json = false;
     bool statistics = false;  // human output: print the download statistics too
+    bool quiet = false;       // no progress line on a terminal
     bool help = false;
+    Command helpCommand = Command::None;  // with help: the command whose usage is asked for
     bool version = false;
 };
 
@@ -43,13 +49,25 @@ struct ParseResult {
 // The options and command in args (the arguments after the program name).
 // On success error is empty; --help or --version make every other check moot.
 // On failure error says what is wrong, naming the option or argument.
-ParseResult ParseCommandLine(const std::vector<std::string>& args);
+// Parsing starts from base, so values already in base stay unless args give others.
+ParseResult ParseCommandLine(const std::vector<std::string>& args, const Options& base = Options());
+
+// Sets the option named option ("--delay", without "=") to value in options;
+// answers "" on success, otherwise the reason naming the option. Options that
+// take no value ignore value.
+std::string ApplyOption(Options& options, const std::string& option, const std::string& value);
 
 // The short synopsis printed with a usage error.
 std::string UsageText();
 
-// The full help: commands, options, the difference scale, exit status.
+// The full help: commands, options, the difference scale, files, environment, exit status.
 std::string HelpText();
+
+// The usage of one command: its synopsis, what it does and an example.
+std::string CommandHelpText(Command command);
+
+// The command name nearest to word ("albmus" gives "albums"), or "" when none is near.
+std::string NearestCommandName(const std::string& word);
 
 // The name of a command as typed ("artist", ...), "" for Command::None.
 const char* CommandName(Command command);

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "host/HostGate.h"
 #include "host/PluginModule.h"
 #include "host/TitleMatch.h"
 #include "host/WideText.h"
@@ -34,11 +35,14 @@ void RunAlbums(const Options& options, CBasicTagsDllInterface& plugin, CommandRe
                                                : "the album list of " + Quoted(result.artist) + " is incomplete";
 }
 
-bool CompleteAlbum(CBasicTagsDllInterface& plugin, AlbumInfo& album, CommandResult& result) {
-    AlbumResult details;
+// album is completed in place (a lookup's list entry too); the cover and the
+// tracks go straight into result.album, so what the plug-in filled in stays
+// there should a stop end the details early.
+bool CompleteAlbum(CBasicTagsDllInterface& plugin, AlbumInfo& album, bool titleKnown, CommandResult& result) {
+    result.album = AlbumResult{album, {}, {}, titleKnown};
+    AlbumResult& details = *result.album;
     const bool ok = plugin.GetAlbumDetails(album, details.cover, details.tracks) != 0;
     details.album = album;
-    result.album = std::move(details);
     if (!ok) result.failure = "the album page " + Quoted(album.url) + " could not be read completely";
     return ok;
 }
@@ -46,7 +50,7 @@ bool CompleteAlbum(CBasicTagsDllInterface& plugin, AlbumInfo& album, CommandResu
 void RunAlbum(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result) {
     AlbumInfo album;
     album.url = options.arguments.at(0);
-    result.succeeded = CompleteAlbum(plugin, album, result);
+    result.succeeded = CompleteAlbum(plugin, album, false, result);
 }
 
 void RunLookup(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result, bool (*stopRequested)()) {
@@ -62,7 +66,7 @@ void RunLookup(const Options& options, CBasicTagsDllInterface& plugin, CommandRe
     }
     const std::wstring title = options.arguments.size() > 1 ? options.arguments[1] : std::wstring();
     const auto chosen = title.empty() ? result.albums.begin() : NearestTitle(result.albums, title);
-    result.succeeded = CompleteAlbum(plugin, *chosen, result);
+    result.succeeded = CompleteAlbum(plugin, *chosen, true, result);
 }
 
 void RunInfo(CBasicTagsDllInterface& plugin, const std::string& pluginPath, CommandResult& result) {
@@ -93,13 +97,18 @@ CommandResult RunCommand(const Options& options, CBasicTagsDllInterface& plugin,
                          bool (*stopRequested)()) {
     CommandResult result;
     result.command = options.command;
-    switch (options.command) {
-        case Command::Artist: RunArtist(options, plugin, result); break;
-        case Command::Albums: RunAlbums(options, plugin, result); break;
-        case Command::Album: RunAlbum(options, plugin, result); break;
-        case Command::Lookup: RunLookup(options, plugin, result, stopRequested); break;
-        case Command::Info: RunInfo(plugin, pluginPath, result); break;
-        case Command::None: result.failure = "no command"; break;
+    try {
+        switch (options.command) {
+            case Command::Artist: RunArtist(options, plugin, result); break;
+            case Command::Albums: RunAlbums(options, plugin, result); break;
+            case Command::Album: RunAlbum(options, plugin, result); break;
+            case Command::Lookup: RunLookup(options, plugin, result, stopRequested); break;
+            case Command::Info: RunInfo(plugin, pluginPath, result); break;
+            case Command::None: result.failure = "no command"; break;
+        }
+    } catch (const StopBeforeContact&) {
+        // The lists the plug-in appended to are the result's own and keep their entries.
+        result.succeeded = false;
     }
     result.statistics = ReadStatistics(plugin);
     return result;

@@ -22,9 +22,10 @@ struct Statistics {
 };
 
 struct AlbumResult {
-    AlbumInfo album;       // url, year, genre, trackCount as the plug-in completed them
-    std::wstring cover;    // cover image address
-    TrackInfoList tracks;  // in page order, numbered from 1
+    AlbumInfo album;          // url, year, genre, trackCount as the plug-in completed them
+    std::wstring cover;       // cover image address
+    TrackInfoList tracks;     // in page order, numbered from 1
+    bool titleKnown = false;  // album.title came from the album list (an address alone has none)
 };
 
 struct PluginFacts {
@@ -32,6 +33,10 @@ struct PluginFacts {
     std::wstring sourceName;                    // "SourceName"
     std::wstring sourceId;                      // "SourceId"
 };
+
+// Why a command failed: the thing was not there, a page could not be
+// fetched, or a stop signal cut the work short.
+enum class FailureKind { None, NotFound, Download, Interrupted };
 
 struct CommandResult {
     Command command = Command::None;
@@ -43,11 +48,15 @@ struct CommandResult {
     Statistics statistics;
     bool succeeded = false;
     std::string failure;  // why the command failed, when it did
+    FailureKind failureKind = FailureKind::None;
+    bool partial = false;  // the work was cut short; what it found so far is here
 };
 
 // Runs options.command on plugin. pluginPath is the library file, read for
 // its marker by "info". stopRequested tells lookup not to start the album
-// details after a stop. Exceptions from the plug-in pass through.
+// details after a stop. A StopBeforeContact from the host's callbacks ends
+// the command as a failure that keeps what was found; other exceptions from
+// the plug-in pass through.
 CommandResult RunCommand(const Options& options, CBasicTagsDllInterface& plugin, const std::string& pluginPath,
                          bool (*stopRequested)());
 

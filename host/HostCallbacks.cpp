@@ -23,11 +23,15 @@ int HostCallbacks::GetValue(const CString& name, void* value) {
     if (name == CString(L"HostIgnore")) {
         if (!m_answers.gate) return 0;
         *static_cast<CHostIgnoreInterface**>(value) = m_answers.gate;
+        m_gateAnswered = true;
         return 1;
     }
     return 0;
 }
 
-bool HostCallbacks::IsStopRequested() { return m_stopRequested && m_stopRequested(); }
+bool HostCallbacks::IsStopRequested() {
+    if (std::exchange(m_gateAnswered, false)) return false;
+    return m_stopRequested && m_stopRequested();
+}
 
 }  // namespace mivo_host

@@ -5,6 +5,12 @@
 // --proxy was given) and "HostIgnore" (the gate). IsStopRequested reports the
 // stop signal. Any other name is answered 0 without touching the output.
 //
+// The plug-in asks "HostIgnore", then whether to stop, then enters the gate,
+// and downloads whatever the gate answers. A stop arriving between the first
+// two would make it skip the gate and download all the same; so the one stop
+// question right after "HostIgnore" is answered "go on", and the gate, which
+// looks at the stop itself, refuses the contact instead.
+//
 // Owned by main; outlives the interface object. Called on the thread that
 // runs the plug-in.
 #pragma once
@@ -33,12 +39,14 @@ public:
     int GetValue(const CString& name, void* value) override;
     // Nothing to do: the host has no use for the plug-in's signal.
     void Signal() override {}
-    // True once a stop was requested.
+    // True once a stop was requested, except for the first question after
+    // "HostIgnore" was answered (see above).
     bool IsStopRequested() override;
 
 private:
     HostAnswers m_answers;
     std::function<bool()> m_stopRequested;
+    bool m_gateAnswered = false;  // "HostIgnore" was answered; the next stop question says "go on"
 };
 
 }  // namespace mivo_host

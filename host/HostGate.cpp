@@ -26,16 +26,21 @@ std::wstring HostGate::Key(const wchar_t* host) {
 
 int HostGate::EnterHost(const wchar_t* host, int count) {
     (void)count;
+    if (m_stopRequested && m_stopRequested()) throw StopBeforeContact();
     const std::wstring key = Key(host);
     const Clock::time_point start = Clock::now();
     const auto last = m_lastContact.find(key);
     if (last != m_lastContact.end() && m_gap.count() > 0) {
         const Clock::time_point due = last->second + m_gap;
+        if (m_progress && Clock::now() < due)
+            m_progress->Waiting(host ? host : L"",
+                                std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count());
         while (Clock::now() < due && !(m_stopRequested && m_stopRequested())) {
             const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
             std::this_thread::sleep_for(std::clamp(remaining, std::chrono::milliseconds(1), kWaitSlice));
         }
     }
+    if (m_stopRequested && m_stopRequested()) throw StopBeforeContact();
     const Clock::time_point now = Clock::now();
     m_lastContact[key] = now;
     ++m_contacts;

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/RunOutcome.h"
 #include "host/WideText.h"
 
 namespace mivo_host {
@@ -26,14 +27,21 @@ Json AlbumList(const AlbumInfoList& albums) {
 }
 
 // trackCount is the number of tracks listed, which is what the plug-in sets
-// when the details ran to their end, and still true of a walk cut short.
+// when the details ran to their end, and still true of a walk cut short. The
+// title comes from the album list, so an album asked for by its address has none.
 Json AlbumDocument(const AlbumResult& result) {
     Json tracks = Json::array();
     for (const TrackInfo& track : result.tracks)
         tracks.push_back(Json{{"number", track.number}, {"title", Text(track.title)}});
-    return Json{{"url", Text(result.album.url)},      {"year", result.album.year},
-                {"genre", Text(result.album.genre)},  {"cover", Text(result.cover)},
-                {"trackCount", result.tracks.size()}, {"tracks", std::move(tracks)}};
+    Json document = Json::object();
+    if (result.titleKnown) document["title"] = Text(result.album.title);
+    document["url"] = Text(result.album.url);
+    document["year"] = result.album.year;
+    document["genre"] = Text(result.album.genre);
+    document["cover"] = Text(result.cover);
+    document["trackCount"] = result.tracks.size();
+    document["tracks"] = std::move(tracks);
+    return document;
 }
 
 std::string Marker(const CommandResult& result, const char* key) {
@@ -74,6 +82,9 @@ std::string FormatJson(const CommandResult& result) {
     document["statistics"] = Json{{"downloads", result.statistics.downloads},
                                   {"successful", result.statistics.successful},
                                   {"totalTimeMs", result.statistics.totalTimeMs}};
+    if (result.partial) document["partial"] = true;
+    if (result.failureKind != FailureKind::None)
+        document["error"] = Json{{"kind", KindName(result.failureKind)}, {"message", result.failure}};
     return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

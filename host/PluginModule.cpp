@@ -3,9 +3,10 @@
 
 #include <dlfcn.h>
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "platform/ProgramFolder.h"
 
 namespace mivo_host {
 
@@ -58,12 +59,7 @@ void PluginModule::Close() {
     m_entry = nullptr;
 }
 
-std::string DefaultPluginPath() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return "../lib/libmivo.so";
-    return (program.parent_path() / ".." / "lib" / "libmivo.so").lexically_normal().string();
-}
+std::string DefaultPluginPath() { return platform::BesideProgram(MIVO_PLUGIN_FROM_PROGRAM); }
 
 std::optional<std::map<std::string, std::string>> ParsePluginMarker(const std::string& bytes) {
     size_t start = bytes.find(kMarkerStart);

@@ -42,9 +42,9 @@ private:
     GetDllInterfaceFunction m_entry = nullptr;
 };
 
-// The library installed beside the program: ../lib/libmivo.so relative to the
-// folder of the running executable, so the build folder and an install prefix
-// both work.
+// The library installed beside the program: mivo/libmivo.so in the library
+// folder of the running program's installation (../lib/mivo/libmivo.so from
+// its folder under the usual layout); the build folder has the same shape.
 std::string DefaultPluginPath();
 
 // The fields of the information marker ("###_PluginInfo_###" key=value; ... "###")

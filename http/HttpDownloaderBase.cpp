@@ -172,6 +172,10 @@ bool CHttpDownloaderBase::SendRequest(const std::string& body) {
     if (error != 0) {
         m_dwLastError = error;
         LogPrintf(TRACE_WARNING, L"CHttpDownloaderBase::SendRequest - error=[%d]", static_cast<int>(error));
+        // The error code cannot tell a refusal from an unreachable host; the
+        // system's reason can. An Info line, so the warnings stay as they are.
+        const std::string cause = m_hRequest->ConnectFailure();
+        if (!cause.empty()) TheTraceLog().Write(TRACE_INFO, Widen(cause));
         return false;
     }
     return true;

@@ -177,6 +177,11 @@ public:
     // read, a large receive buffer is given back.
     uint32_t ReadData(char* buffer, size_t size, size_t& read);
 
+    // After a transfer that could not connect, why, in the system's words:
+    // "could not connect to 127.0.0.1:1 (proxy): connection refused" (the
+    // address tried, marked when it is the proxy's). Empty otherwise.
+    std::string ConnectFailure() const;
+
 private:
     friend class HttpConnection;
     struct Transfer;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <mutex>
+#include <system_error>
 
 namespace platform {
 
@@ -565,6 +566,33 @@ uint32_t HttpRequest::TransferError() const {
     if (t.result == CURLE_RECV_ERROR && std::string_view(t.engineMessage).find("chunked") != std::string_view::npos)
         return kHttpErrorInvalidServerResponse;
     return MapCurlError(t.result);
+}
+
+}  // namespace platform
+
+namespace platform {
+
+std::string HttpRequest::ConnectFailure() const {
+    if (!m_transfer || !m_transfer->done || m_transfer->result != CURLE_COULDNT_CONNECT) return {};
+    const Transfer& t = *m_transfer;
+    long number = 0;
+    curl_easy_getinfo(t.easy, CURLINFO_OS_ERRNO, &number);
+    char* ip = nullptr;
+    long port = 0;
+    curl_easy_getinfo(t.easy, CURLINFO_PRIMARY_IP, &ip);
+    curl_easy_getinfo(t.easy, CURLINFO_PRIMARY_PORT, &port);
+    // The address the engine tried, else the proxy's or the server's as named.
+    const std::string& proxy = m_session.m_engine->proxyUrl;
+    const std::string& named = proxy.empty() ? m_url : proxy;
+    const size_t scheme = named.find("://");
+    const size_t start = scheme == std::string::npos ? 0 : scheme + 3;
+    std::string where =
+        ip && *ip ? std::string(ip) + ":" + std::to_string(port) : named.substr(start, named.find('/', start) - start);
+    if (!proxy.empty()) where += " (proxy)";
+    std::string reason =
+        number != 0 ? std::generic_category().message(static_cast<int>(number)) : std::string(t.engineMessage);
+    if (!reason.empty() && reason[0] >= 'A' && reason[0] <= 'Z') reason[0] = static_cast<char>(reason[0] - 'A' + 'a');
+    return "could not connect to " + where + (reason.empty() ? std::string() : ": " + reason);
 }
 
 }  // namespace platform

@@ -95,6 +95,12 @@ TEST(HostCommandLine, RefusesWhatCannotBeRun) {
         {{}, "no command"},
         {{"--json"}, "no command"},
         {{"search", "Korva"}, "unknown command"},
+        {{"albmus", "Korva"}, "unknown command \"albmus\" (did you mean 'albums'?)"},
+        {{"lokup", "Korva"}, "(did you mean 'lookup'?)"},
+        {{"ifno"}, "(did you mean 'info'?)"},
+        {{"hlep"}, "(did you mean 'help'?)"},
+        {{"help", "artsit"}, "unknown command \"artsit\" (did you mean 'artist'?)"},
+        {{"--no-cache=1", "info"}, "--no-cache takes no value"},
         {{"artist"}, "missing"},
         {{"artist", "a", "b"}, "too many"},
         {{"lookup", "a", "b", "c"}, "too many"},
@@ -139,10 +145,69 @@ TEST(HostCommandLine, HelpAndVersionWinOverEverythingElse) {
     EXPECT_TRUE(ParseCommandLine({"--help"}).ok());
 }
 
+TEST(HostCommandLine, AFarOffWordGetsNoSuggestion) {
+    for (const char* word : {"x", "search", "zzzzzz", "tag-everything"}) {
+        const auto result = ParseCommandLine({word, "Korva"});
+        ASSERT_FALSE(result.ok()) << word;
+        EXPECT_EQ(result.error.find("did you mean"), std::string::npos) << word << " gave: " << result.error;
+    }
+}
+
+TEST(HostCommandLine, HelpForOneCommand) {
+    struct Row {
+        std::vector<std::string> args;
+        Command topic;
+    };
+    const Row rows[] = {
+        {{"help", "albums"}, Command::Albums},
+        {{"albums", "--help"}, Command::Albums},
+        {{"-h", "lookup"}, Command::Lookup},
+        {{"help", "album", "extra"}, Command::Album},
+        {{"help"}, Command::None},
+        {{"--help"}, Command::None},
+        {{"bogus", "--help"}, Command::None},
+        {{"artist", "Korva", "-h"}, Command::Artist},
+    };
+    for (const auto& row : rows) {
+        std::string label;
+        for (const auto& a : row.args) label += "[" + a + "]";
+        const auto result = ParseCommandLine(row.args);
+        ASSERT_TRUE(result.ok()) << label << ": " << result.error;
+        EXPECT_TRUE(result.options.help) << label;
+        EXPECT_EQ(result.options.helpCommand, row.topic) << label;
+    }
+    const std::string albums = mivo_host::CommandHelpText(Command::Albums);
+    EXPECT_EQ(albums.rfind("usage: mivo [options] albums NAME\n", 0), 0u) << albums;
+    const std::string lookup = mivo_host::CommandHelpText(Command::Lookup);
+    EXPECT_NE(lookup.find("lookup NAME [TITLE]"), std::string::npos) << lookup;
+    EXPECT_NE(lookup.find("\n  nearest TITLE"), std::string::npos) << "continuation lines keep a small indent";
+    EXPECT_EQ(lookup.find("albums NAME"), std::string::npos) << "only the command asked for";
+}
+
+TEST(HostCommandLine, TheConfiguredOptionsAreTheStartingPoint) {
+    mivo_host::Options configured;
+    configured.delayMs = 250;
+    configured.proxy = L"10.0.0.1:1";
+    configured.cacheFolder = "/cfg";
+    auto result = ParseCommandLine({"--delay", "0", "info"}, configured);
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.options.delayMs, 0) << "the command line wins";
+    EXPECT_EQ(result.options.proxy, std::wstring(L"10.0.0.1:1")) << "what it does not say stays";
+    result = ParseCommandLine({"--no-proxy", "--no-cache", "-q", "info"}, configured);
+    ASSERT_TRUE(result.ok());
+    EXPECT_FALSE(result.options.proxy);
+    EXPECT_TRUE(result.options.noProxy);
+    EXPECT_FALSE(result.options.cacheFolder);
+    EXPECT_TRUE(result.options.noCache);
+    EXPECT_TRUE(result.options.quiet);
+}
+
 TEST(HostCommandLine, HelpExplainsTheDifferenceScaleAndExitStatus) {
     const std::string help = mivo_host::HelpText();
     for (const char* needle :
-         {"70", "100", "215", "\"The \"", "1.0", "--delay MS", "default 1000", "130", "lookup NAME [TITLE]"})
+         {"70", "100", "215", "\"The \"", "1.0", "--delay MS", "default 1000", "130", "143", "3 a download failed",
+          "lookup NAME [TITLE]", "$XDG_CACHE_HOME/mivo", "~/.cache/mivo", "$XDG_CONFIG_HOME/mivo/config", "http_proxy",
+          "--no-proxy", "--no-cache", "--quiet", "help [COMMAND]"})
         EXPECT_NE(help.find(needle), std::string::npos) << needle;
 }
 

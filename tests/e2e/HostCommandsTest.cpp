@@ -101,8 +101,10 @@ protected:
         proxy = std::make_unique<RecordingProxy>(catalogue.Port());
     }
 
+    // args after the proxy option, and without the default cache, so that every
+    // run counts its own downloads (a later --cache wins).
     std::vector<std::string> WithProxy(std::vector<std::string> args) const {
-        args.insert(args.begin(), {"--proxy", proxy->Address()});
+        args.insert(args.begin(), {"--proxy", proxy->Address(), "--no-cache"});
         return args;
     }
 
@@ -200,8 +202,9 @@ TEST_F(HostAgainstCatalogue, AnUnknownArtistIsAFailure) {
         const Json document = Json::parse(run.out);  // still one document on stdout
         EXPECT_EQ(document["artist"], "Nobody Anyone Knows") << command;
     }
+    // The catalogue answers 404: a download that failed, not a page without the album.
     const ProcessResult missing = Mivo({"--delay", "0", "album", "www.catalogue.example/album/no-such-album"});
-    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.exitCode, 3);
     EXPECT_NE(missing.err.find("could not be read"), std::string::npos) << missing.err;
 }
 
@@ -231,6 +234,21 @@ TEST_F(HostAgainstCatalogue, ASecondRunWithTheCacheFolderSearchesNoMore) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(proxy->CountContaining("/search?q="), 1u);
     EXPECT_EQ(Json::parse(run.out)["albums"].size(), 10u);
+}
+
+TEST_F(HostAgainstCatalogue, TheProxyAndTheCacheComeFromTheUsersSettings) {
+    // No --proxy: http_proxy names the catalogue; no --cache: the default folder.
+    const std::vector<std::string> env{"http_proxy=http://" + proxy->Address() + "/"};
+    ProcessResult run = host_e2e::Run(MIVO_HOST_PATH, {"--delay", "0", "--json", "artist", "Korva"}, temp.path(), env);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Json::parse(run.out)["url"], kKorvaUrl);
+    EXPECT_EQ(proxy->CountContaining("/search?q="), 1u) << "the request went through http_proxy";
+    EXPECT_TRUE(fs::is_directory(temp / "xdg-cache" / "mivo")) << "the default cache folder";
+
+    run = host_e2e::Run(MIVO_HOST_PATH, {"--delay", "0", "--json", "artist", "Korva"}, temp.path(), env);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Json::parse(run.out)["statistics"]["downloads"], 0) << "the default cache knew Korva";
+    EXPECT_EQ(proxy->CountContaining("/search?q="), 1u);
 }
 
 TEST_F(HostAgainstCatalogue, TheRunsTraceLogIsMergedIntoTheParentLog) {

@@ -78,8 +78,8 @@ TEST(HostConcurrentMerge, ProcessesMergingIntoOneParentLogAtOnceLoseNothing) {
     const fs::path parent = temp / "host.log";
     const std::vector<std::string> env{"XDG_CONFIG_HOME=" + (temp / "config").string(),
                                        "XDG_CACHE_HOME=" + (temp / "cache").string()};
-    const std::vector<std::string> args{"--log-dir",    logs.string(),   "--trace-level", "Debug",
-                                        "--parent-log", parent.string(), "info"};
+    const std::vector<std::string> args{"--no-cache", "--log-dir",    logs.string(),   "--trace-level",
+                                        "Debug",      "--parent-log", parent.string(), "info"};
     for (int round = 0; round < kRounds; ++round) {
         std::vector<std::unique_ptr<host_e2e::ChildProcess>> children;
         for (int i = 0; i < kProcesses; ++i)

@@ -2,7 +2,9 @@
 // gap between two contacts of one web host, per host, cut short by a stop.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "host/HostCallbacks.h"
 #include "host/HostGate.h"
@@ -60,16 +62,49 @@ TEST(HostGate, CountsTheGapFromEnterWhenLeaveNeverCame) {
     EXPECT_GE(ElapsedMs(entered), 150);
 }
 
-TEST(HostGate, AStopRequestEndsTheWait) {
-    bool stop = false;
-    HostGate gate(
-        milliseconds(60000), [&] { return stop; }, nullptr);
-    gate.EnterHost(L"a.example", 1);
-    gate.LeaveHost(L"a.example");
-    stop = true;
-    const auto start = Clock::now();
-    gate.EnterHost(L"a.example", 1);
-    EXPECT_LT(ElapsedMs(start), 5000);
+TEST(HostGate, AStopRequestEndsTheWaitAndRefusesTheContact) {
+    // The plug-in downloads whatever EnterHost answers, so after a stop the
+    // gate must not return normally: no new contact may begin.
+    const struct Row {
+        const char* name;
+        milliseconds stopAfter;  // when the stop comes, from the second EnterHost
+    } rows[] = {
+        {"a stop before the wait", milliseconds(0)},
+        {"a stop during the wait", milliseconds(100)},
+    };
+    for (const Row& row : rows) {
+        std::atomic<bool> stop{false};
+        HostGate gate(
+            milliseconds(60000), [&] { return stop.load(); }, nullptr);
+        gate.EnterHost(L"a.example", 1);
+        gate.LeaveHost(L"a.example");
+        if (row.stopAfter.count() == 0) stop = true;
+        std::thread signal([&] {
+            std::this_thread::sleep_for(row.stopAfter);
+            stop = true;
+        });
+        const auto start = Clock::now();
+        EXPECT_THROW(gate.EnterHost(L"a.example", 1), StopBeforeContact) << row.name;
+        signal.join();
+        EXPECT_LT(ElapsedMs(start), 5000) << row.name;
+        EXPECT_EQ(gate.Contacts(), 1) << row.name << ": the refused contact is not counted";
+    }
+}
+
+TEST(HostCallbacks, TheStopQuestionRightAfterTheGateSaysGoOn) {
+    // The plug-in asks "HostIgnore", then whether to stop, then enters the
+    // gate; a stop in between must reach the gate, which refuses the contact.
+    HostGate gate(milliseconds(0), nullptr, nullptr);
+    bool stop = true;
+    HostCallbacks callbacks(HostAnswers{std::nullopt, std::nullopt, &gate}, [&] { return stop; });
+    EXPECT_TRUE(callbacks.IsStopRequested());
+    CHostIgnoreInterface* answered = nullptr;
+    ASSERT_EQ(callbacks.GetValue(L"HostIgnore", &answered), 1);
+    EXPECT_FALSE(callbacks.IsStopRequested()) << "the question right after the gate";
+    EXPECT_TRUE(callbacks.IsStopRequested()) << "every later question";
+    HostCallbacks bare(HostAnswers{}, [&] { return stop; });
+    EXPECT_EQ(bare.GetValue(L"HostIgnore", &answered), 0);
+    EXPECT_TRUE(bare.IsStopRequested()) << "without a gate nothing is held back";
 }
 
 TEST(HostCallbacks, AnswersOnlyWhatTheOptionsGave) {

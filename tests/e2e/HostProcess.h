@@ -6,6 +6,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +31,41 @@ namespace host_e2e {
 
 namespace fs = std::filesystem;
 
+// The environment of a child: this process's, without the variables through
+// which the machine could reach into a run (a proxy, the user's configuration
+// and cache), with the configuration and cache folders under folder, then the
+// entries of env ("NAME=value"), which replace variables of the same name.
+inline std::vector<std::string> ChildEnvironment(const fs::path& folder, const std::vector<std::string>& env) {
+    std::vector<std::string> added{"XDG_CONFIG_HOME=" + (folder / "xdg-config").string(),
+                                   "XDG_CACHE_HOME=" + (folder / "xdg-cache").string()};
+    added.insert(added.end(), env.begin(), env.end());
+    auto name = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    auto replaced = [&](const std::string& entry) {
+        const std::string own = name(entry);
+        if (own == "http_proxy" || own == "HTTP_PROXY") return true;
+        for (const auto& e : added)
+            if (name(e) == own) return true;
+        return false;
+    };
+    std::vector<std::string> result;
+    for (char** e = environ; *e; ++e)
+        if (!replaced(*e)) result.emplace_back(*e);
+    for (size_t i = 0; i < added.size(); ++i) {
+        bool later = false;  // a later entry of the same name wins
+        for (size_t j = i + 1; j < added.size(); ++j) later = later || name(added[j]) == name(added[i]);
+        if (!later) result.push_back(added[i]);
+    }
+    return result;
+}
+
+// The null-terminated array of pointers to the texts of strings, as exec takes it.
+inline std::vector<char*> Pointers(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (auto& s : strings) pointers.push_back(s.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 struct ProcessResult {
     int exitCode = -1;
     std::string out;
@@ -38,23 +74,17 @@ struct ProcessResult {
 
 class ChildProcess {
 public:
-    // Starts program with args; env entries ("NAME=value") are added to this
-    // process's environment. Output goes to files in folder.
+    // Starts program with args in the environment ChildEnvironment(folder, env).
+    // Output goes to files in folder.
     ChildProcess(const std::string& program, const std::vector<std::string>& args, const fs::path& folder,
                  const std::vector<std::string>& env = {})
         : m_outFile(folder / ("out-" + std::to_string(++Counter()))),
           m_errFile(folder / ("err-" + std::to_string(Counter()))) {
         std::vector<std::string> argv{program};
         argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<std::string> envp;
-        for (char** e = environ; *e; ++e) envp.emplace_back(*e);
-        envp.insert(envp.end(), env.begin(), env.end());
-        std::vector<char*> argvPointers;
-        for (auto& a : argv) argvPointers.push_back(a.data());
-        argvPointers.push_back(nullptr);
-        std::vector<char*> envPointers;
-        for (auto& e : envp) envPointers.push_back(e.data());
-        envPointers.push_back(nullptr);
+        std::vector<std::string> envp = ChildEnvironment(folder, env);
+        std::vector<char*> argvPointers = Pointers(argv);
+        std::vector<char*> envPointers = Pointers(envp);
         const std::string out = m_outFile.string();
         const std::string err = m_errFile.string();
         m_pid = fork();
@@ -84,6 +114,7 @@ public:
         if (m_pid > 0 && !m_waited) kill(m_pid, number);
     }
     std::string ErrSoFar() const { return ReadBytes(m_errFile); }
+    std::string OutSoFar() const { return ReadBytes(m_outFile); }
 
     // Waits for the end; the exit status as a shell reports it, and the output.
     ProcessResult Wait() {
@@ -116,6 +147,41 @@ inline ProcessResult Run(const std::string& program, const std::vector<std::stri
                          const std::vector<std::string>& env = {}) {
     ChildProcess child(program, args, folder, env);
     return child.Wait();
+}
+
+// Runs program to its end on a new pseudo-terminal columns wide, which is its
+// stdin, stdout and stderr, in the environment ChildEnvironment(folder, env).
+// out holds all it wrote to the terminal (line breaks as the terminal sends
+// them, "\r\n"); err stays empty.
+inline ProcessResult RunOnTerminal(const std::string& program, const std::vector<std::string>& args,
+                                   const fs::path& folder, const std::vector<std::string>& env = {},
+                                   unsigned short columns = 80) {
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> envp = ChildEnvironment(folder, env);
+    std::vector<char*> argvPointers = Pointers(argv);
+    std::vector<char*> envPointers = Pointers(envp);
+    struct winsize size {};
+    size.ws_row = 24;
+    size.ws_col = columns;
+    int terminal = -1;
+    ProcessResult result;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
+    if (pid < 0) return result;
+    if (pid == 0) {
+        execve(argvPointers[0], argvPointers.data(), envPointers.data());
+        _exit(127);
+    }
+    char buffer[1024];
+    // Reading ends with EIO once the child and its descendants closed the terminal.
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);)
+        if (n > 0) result.out.append(buffer, static_cast<size_t>(n));
+    close(terminal);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+    return result;
 }
 
 // Polls condition every 10 ms until it holds or timeout passes; answers whether it held.

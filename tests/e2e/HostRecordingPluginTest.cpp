@@ -5,8 +5,8 @@
 // the --delay gap between two contacts of one host.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <pty.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -79,17 +79,34 @@ TEST_F(HostWithRecordingPlugin, CallsThePluginInTheOrderOfATaggingHost) {
     EXPECT_TRUE(fs::is_directory(temp / "cache"));
 }
 
-TEST_F(HostWithRecordingPlugin, SetsOnlyThePropertiesThatWereGiven) {
-    ASSERT_EQ(Mivo({"--delay", "0", "artist", "Korva"}).exitCode, 0);
+TEST_F(HostWithRecordingPlugin, SetsOnlyThePropertiesThatWereGivenBesidesAPrivateLog) {
+    // Without --log-dir the plug-in logs down to Info into a private folder
+    // below TMPDIR, which is gone after the run; nothing else is set.
+    const fs::path tmp = temp / "tmp";
+    fs::create_directories(tmp);
+    ASSERT_EQ(Mivo({"--no-cache", "--delay", "0", "artist", "Korva"}, {"TMPDIR=" + tmp.string()}).exitCode, 0);
+    std::vector<std::string> calls = Journal();
+    ASSERT_GE(calls.size(), 3u);
+    const std::string logFolder = "Set LogFolder=" + (tmp / "mivo-log-").string();
+    EXPECT_EQ(calls[2].substr(0, logFolder.size()), logFolder);
+    calls[2] = "Set LogFolder=private";
     const std::vector<std::string> expected = {"GetDllInterface",
                                                "SetHost host",
+                                               "Set LogFolder=private",
+                                               "Set TraceLevel=Info",
                                                "FindArtistUrl Korva",
                                                "Property StatisticDownloadCounter",
                                                "Property StatisticSuccessfulDownloads",
                                                "Property StatisticTotalDownloadTime",
                                                "CallMethod CloseAndMergeLog",
                                                "destroy"};
-    EXPECT_EQ(Journal(), expected);
+    EXPECT_EQ(calls, expected);
+    EXPECT_TRUE(fs::is_empty(tmp)) << "the private log folder is removed";
+
+    ASSERT_EQ(Mivo({"--delay", "0", "--log-dir", (temp / "logs").string(), "artist", "Korva"}).exitCode, 0);
+    calls = Journal();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "Set TraceLevel=Warning"), calls.end())
+        << "--log-dir alone keeps warnings and errors";
 }
 
 TEST_F(HostWithRecordingPlugin, AnswersTheQuestionsFromTheOptions) {
@@ -157,7 +174,8 @@ TEST_F(HostWithRecordingPlugin, HelpVersionAndUsageErrorsLoadNothing) {
     EXPECT_NE(help.out.find("usage: mivo"), std::string::npos) << "help goes to stdout";
     EXPECT_TRUE(help.err.empty());
     const ProcessResult version = Mivo({"--version"});
-    EXPECT_EQ(version.out, "mivo 2.1.2000\n");
+    EXPECT_EQ(version.out.rfind("mivo 2.1.2000\nplug-in Recording 9.8.7.6 (" MIVO_RECORDING_PLUGIN_PATH ")\n", 0), 0u)
+        << "the plug-in's version as its marker gives it: " << version.out;
     const ProcessResult usage = Mivo({"bogus"});
     EXPECT_EQ(usage.exitCode, 2);
     EXPECT_TRUE(usage.out.empty()) << "usage errors go to stderr";
@@ -194,31 +212,38 @@ TEST_F(HostWithRecordingPlugin, HumanOutputKeepsControlCharactersOffTheTerminal)
 }
 
 TEST_F(HostWithRecordingPlugin, ReportsProgressOnATerminalOnly) {
-    std::vector<std::string> args{MIVO_HOST_PATH, "--plugin", MIVO_RECORDING_PLUGIN_PATH, "--delay", "0",
-                                  "albums",       "Korva"};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    std::string seen;
-    char buffer[1024];
-    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) seen.append(buffer, static_cast<size_t>(n));
-    close(terminal);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << seen;
-    EXPECT_NE(seen.find("mivo: contacting fake.example"), std::string::npos) << seen;
-    EXPECT_NE(seen.find("mivo: 4 pages fetched"), std::string::npos) << seen;
+    const std::vector<std::string> args{"--plugin", MIVO_RECORDING_PLUGIN_PATH, "--delay", "300", "albums", "Korva"};
+    const ProcessResult shown = host_e2e::RunOnTerminal(MIVO_HOST_PATH, args, temp.path(), Environment({}), 60);
+    ASSERT_EQ(shown.exitCode, 0) << shown.out;
+    // Everything up to the last erase is the progress line; the output follows it.
+    const size_t erased = shown.out.rfind("\r\x1b[K");
+    ASSERT_NE(erased, std::string::npos) << "the line is erased at the end: " << shown.out;
+    const std::string line = shown.out.substr(0, erased);
+    const std::string after = shown.out.substr(erased + 4);
+    EXPECT_EQ(line.find('\n'), std::string::npos) << "one line that rewrites itself: " << line;
+    EXPECT_NE(line.find("\r\x1b[Kmivo: 4 pages, the last from fake.example"), std::string::npos) << line;
+    EXPECT_NE(line.find("mivo: 0 pages, contacting fake.example"), std::string::npos) << line;
+    EXPECT_NE(line.find(" ms for fake.example"), std::string::npos) << "the wait before the next contact: " << line;
+    EXPECT_EQ(after.find("mivo:"), std::string::npos) << "nothing of the line is left: " << after;
+    EXPECT_NE(after.find("Blue Hour"), std::string::npos) << "the output follows on a clean line: " << after;
+
+    const ProcessResult narrow = host_e2e::RunOnTerminal(MIVO_HOST_PATH, args, temp.path(), Environment({}), 20);
+    ASSERT_EQ(narrow.exitCode, 0) << narrow.out;
+    std::istringstream states(narrow.out.substr(0, narrow.out.rfind("\r\x1b[K")));
+    for (std::string state; std::getline(states, state, '\r');)
+        EXPECT_LE(state.size(), 3u + 19) << "cut to the terminal's width, so it never wraps: " << state;
+
+    const ProcessResult quiet =
+        host_e2e::RunOnTerminal(MIVO_HOST_PATH,
+                                {"-q", "--plugin", MIVO_RECORDING_PLUGIN_PATH, "--delay", "0", "albums", "Korva"},
+                                temp.path(), Environment({}));
+    ASSERT_EQ(quiet.exitCode, 0) << quiet.out;
+    EXPECT_EQ(quiet.out.find("mivo:"), std::string::npos) << "--quiet shows no progress: " << quiet.out;
+    EXPECT_EQ(quiet.out.find('\x1b'), std::string::npos) << quiet.out;
 
     const ProcessResult piped = Mivo({"--delay", "0", "albums", "Korva"});
     EXPECT_EQ(piped.exitCode, 0);
-    EXPECT_EQ(piped.err, "") << "no progress lines when stderr is no terminal";
+    EXPECT_EQ(piped.err, "") << "no progress when stderr is no terminal";
 }
 
 TEST_F(HostWithRecordingPlugin, InfoReadsTheMarkerOfTheLoadedLibrary) {
@@ -241,10 +266,12 @@ TEST_F(HostWithRecordingPlugin, CtrlCDuringALongAlbumWalkPrintsThePartialList) {
         ASSERT_TRUE(host_e2e::WaitFor([&] { return EnterTimes().size() >= 5; }, std::chrono::seconds(20)));
         child.Signal(signal);
         const ProcessResult run = child.Wait();
-        EXPECT_EQ(run.exitCode, 130) << run.err;
+        EXPECT_EQ(run.exitCode, 128 + signal) << run.err;
         EXPECT_NE(run.err.find("interrupted"), std::string::npos) << run.err;
         const Json document = Json::parse(run.out);
         EXPECT_GE(document["albums"].size(), 3u) << "what was found so far is printed";
+        EXPECT_EQ(document["partial"], true);
+        EXPECT_EQ(document["error"]["kind"], "interrupted");
         EXPECT_LT(document["albums"].size(), 100000u);
         const auto calls = Journal();
         ASSERT_FALSE(calls.empty());
@@ -286,13 +313,20 @@ TEST(HostPluginLoading, FindsThePluginBesideTheProgramWhereverItIsInstalled) {
     fs::create_directories(temp / "bin");
     fs::copy_file(MIVO_HOST_PATH, temp / "bin" / "mivo");
     const std::string program = (temp / "bin" / "mivo").string();
+    const fs::path plugin = (temp / "bin" / MIVO_PLUGIN_FROM_PROGRAM).lexically_normal();
 
     ProcessResult run = host_e2e::Run(program, {"info"}, temp.path());
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find((temp / "lib" / "libmivo.so").string()), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(plugin.string()), std::string::npos) << run.err;
 
+    // A library in the old place, straight in lib/, is not the plug-in.
     fs::create_directories(temp / "lib");
     fs::copy_file(MIVO_RECORDING_PLUGIN_PATH, temp / "lib" / "libmivo.so");
+    run = host_e2e::Run(program, {"info"}, temp.path());
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+
+    fs::create_directories(plugin.parent_path());
+    fs::copy_file(MIVO_RECORDING_PLUGIN_PATH, plugin);
     run = host_e2e::Run(program, {"--json", "info"}, temp.path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(Json::parse(run.out)["name"], "Recording");

@@ -381,6 +381,11 @@ TEST_F(HttpDownloaderBaseTest, FailuresBeforeAnyResponse) {
         L"CHttpDownloaderBase::SendRequest - error=[" + std::to_wstring(platform::kHttpErrorCannotConnect) + L"]";
     EXPECT_EQ(WithPrefix(log.Texts(L"WRN"), L"CHttpDownloaderBase::SendRequest"),
               (std::vector<std::wstring>{expected, expected}));
+    // The code alone does not say why; an Info line names the address and the refusal.
+    const std::wstring closed = L"127.0.0.1:" + std::to_wstring(closedPort);
+    EXPECT_EQ(WithPrefix(log.Texts(L"INF"), L"could not connect"),
+              (std::vector<std::wstring>{L"could not connect to " + closed + L": connection refused",
+                                         L"could not connect to " + closed + L" (proxy): connection refused"}));
 }
 
 TEST_F(HttpDownloaderBaseTest, StalledServerFailsAfterTheExplicitTimeout) {

@@ -141,15 +141,8 @@ TEST_F(TraceLogTest, PercentSignsAndPlaceholdersPassThroughUnchanged) {
 TEST_F(TraceLogTest, LineFormatAndFileName) {
     TempFolder dir;
     TheTraceFileWriter().SetClock([] {
-        platform::LocalTime t;
-        t.year = 2011;
-        t.month = 5;
-        t.day = 31;
-        t.hour = 11;
-        t.minute = 58;
-        t.second = 15;
-        t.millisecond = 7;
-        return t;
+        return platform::LocalTime{
+            .year = 2011, .month = 5, .day = 31, .hour = 11, .minute = 58, .second = 15, .millisecond = 7};
     });
     TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_WARNING);
     TheTraceLog().Write(TRACE_WARNING, L"hello");
@@ -169,13 +162,7 @@ TEST_F(TraceLogTest, LineFormatAndFileName) {
 
 TEST_F(TraceLogTest, ANewLocalDayStartsANewFile) {
     TempFolder dir;
-    platform::LocalTime now;
-    now.year = 2024;
-    now.month = 12;
-    now.day = 31;
-    now.hour = 23;
-    now.minute = 59;
-    now.second = 59;
+    platform::LocalTime now{.year = 2024, .month = 12, .day = 31, .hour = 23, .minute = 59, .second = 59};
     TheTraceFileWriter().SetClock([&now] { return now; });
     TheTraceLog().Open(dir.Wide().c_str(), L"mivo", TRACE_ERROR);
     TheTraceLog().Write(TRACE_ERROR, L"old year");
@@ -376,14 +363,7 @@ constexpr char kVictim[] = "a file the plug-in must not touch";
 // run file it then creates first in a log folder, without ".txt".
 std::wstring FixClockAndNameStem() {
     TheTraceFileWriter().SetClock([] {
-        platform::LocalTime t;
-        t.year = 2011;
-        t.month = 5;
-        t.day = 31;
-        t.hour = 11;
-        t.minute = 58;
-        t.second = 15;
-        return t;
+        return platform::LocalTime{.year = 2011, .month = 5, .day = 31, .hour = 11, .minute = 58, .second = 15};
     });
     wchar_t stem[64];
     swprintf(stem, 64, L"mivo_20110531_115815_%X", platform::CurrentProcessId());
