@@ -1,7 +1,6 @@
 // The trace file writer: file creation, day change, line format, spin lock.
 #include "log/TraceFileWriter.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cwchar>
 #include <new>
@@ -9,6 +8,7 @@
 #include "log/TraceLineEscape.h"
 #include "platform/CString.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 
 const wchar_t* LevelLabel(int level) {
     static const wchar_t* const kLabels[7] = {L"", L"ERR", L"WRN", L"INF", L"DBG", L"-->", L"---"};
@@ -103,7 +103,7 @@ void CTraceFileWriter::CreateLogFile() {
                         CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite | CFile::shareDenyWrite |
                             CFile::typeBinary,
                         &error)) {
-            if (error.m_lOsError == EEXIST) continue;
+            if (platform::IsAlreadyExistsError(error.m_lOsError)) continue;
             return;
         }
         std::wmemcpy(m_szFileName, name.GetString(), static_cast<size_t>(name.GetLength()) + 1);

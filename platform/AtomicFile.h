@@ -5,12 +5,16 @@
 // Writers take the lock, read, and replace; readers need no lock, because a
 // replacement is a rename of a complete temporary file over the old one, so a
 // reader opens either the old or the new file, never a half-written one.
-// The lock is flock() on the file itself (created empty when missing). A
+// On POSIX systems the lock is flock() on the file itself (created empty when
+// missing). A
 // writer that waited may find that the file it locked has meanwhile been
 // replaced; it then locks the new file instead, so the lock it ends up with is
 // on the file that the path names. flock() belongs to an open file
 // description, so it separates threads of one process that use their own
 // FileLock objects as well as separate processes. No extra files are made.
+// Windows cannot replace a file that is open, so there the lock is LockFileEx
+// on "<file>.lock", which exists only while writers hold or wait for it, and
+// a replacement that meets a reader tries again for about a second.
 //
 // Every file here is opened as platform/FileOpen.h says: a final link is
 // never followed, a FIFO or device never blocks and is refused, and a file
@@ -27,7 +31,8 @@ namespace platform {
 
 // Reads the whole regular file at path into bytes. Returns 0, or the error
 // code (errno; ENOENT when nothing exists at path, ELOOP for a link, ENXIO
-// for a FIFO or device). bytes is emptied first.
+// for a FIFO or device; the Windows codes of platform/FileOpen.h).
+// bytes is emptied first.
 uint32_t ReadWholeFile(const std::wstring& path, std::string& bytes);
 
 // Replaces the contents of path with bytes: writes a temporary file in the

@@ -1,10 +1,12 @@
-// CFile, CStdioFile and CFileException: binary and text files over POSIX
-// descriptors and C streams.
+// CFile, CStdioFile and CFileException: binary and text files over the C
+// runtime's descriptors (on Windows each owns a kernel file handle) and C
+// streams.
 //
-// File names are wide and are stored on disk as UTF-8. Open flags are bits
-// that callers combine: a mode, a sharing flag, creation and type flags.
-// Sharing flags are accepted but not enforced: POSIX has no mandatory sharing
-// modes; writers that share a file serialise through LockExclusive. The
+// File names are wide; POSIX systems store them on disk as UTF-8. Open flags
+// are bits that callers combine: a mode, a sharing flag, creation and type
+// flags. Sharing flags are accepted but not enforced: every open lets others
+// read, write, rename and delete, as POSIX files do; writers that share a
+// file serialise through LockExclusive. The
 // throwing operations report failures as CFileException, thrown by value.
 // An object is used by one thread at a time.
 #pragma once
@@ -45,7 +47,7 @@ public:
     CString GetErrorText() const;
     const char* what() const noexcept override;
 
-    // Maps an errno value to a cause.
+    // Maps a system error code (errno, or a Windows error code) to a cause.
     static int OsErrorToCause(uint32_t osError);
 
     int m_cause = none;

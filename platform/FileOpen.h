@@ -9,7 +9,13 @@
 // Truncation happens only after those checks, so a refused file keeps its
 // contents.
 //
-// Descriptors are plain POSIX descriptors owned by the caller. Thread-safe.
+// Descriptors are the C runtime's descriptors, owned by the caller; on Windows
+// each owns the kernel handle of a CreateFileW open that shares reading,
+// writing and deletion with other opens. Error codes are the system's: the
+// POSIX codes named below, and on Windows ERROR_CANT_RESOLVE_FILENAME for a
+// link, ERROR_NOT_SUPPORTED for anything but a disk file, ERROR_ACCESS_DENIED
+// for a folder or a read-only file opened for writing, ERROR_FILE_EXISTS for
+// a clash of createNew. Thread-safe.
 #pragma once
 
 #include <cstdint>
@@ -47,10 +53,11 @@ int OpenRegularFile(const std::string& path, const FileOpenRequest& request, uin
 // one write bit (owner, group or others) is set.
 bool HasWritePermission(uint32_t mode);
 
-// Takes an exclusive advisory lock (flock) on the open file description of
-// fd, waiting at most waitMilliseconds. Returns 0 when the lock is held (until
-// the description is closed), EWOULDBLOCK when the wait ran out, or the error
-// code of a failed attempt.
+// Takes an exclusive advisory lock on the open file description of fd (flock,
+// or LockFileEx on a byte far beyond the file's end on Windows), waiting at
+// most waitMilliseconds. Returns 0 when the lock is held (until the
+// description is closed), EWOULDBLOCK (ERROR_LOCK_VIOLATION on Windows) when
+// the wait ran out, or the error code of a failed attempt.
 uint32_t LockExclusive(int fd, uint32_t waitMilliseconds);
 
 }  // namespace platform

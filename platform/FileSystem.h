@@ -31,4 +31,17 @@ uint32_t DeleteFile(const std::wstring& path);
 // The part of path after its last separator (on Windows "/" counts as one too).
 std::wstring FileNamePart(const std::wstring& path);
 
+// folder with a separator at its end, ready for a name to be appended: an
+// empty folder and one that already ends in a separator stay as they are
+// (on Windows "/" counts as one too).
+std::wstring FolderWithSeparator(const std::wstring& folder);
+
+// True when an error code of the file functions means that nothing exists at
+// the name or that a folder on the way to it is missing.
+bool IsNotFoundError(uint32_t error);
+
+// True when an error code of the file functions means that something already
+// exists at the name that was to be created.
+bool IsAlreadyExistsError(uint32_t error);
+
 }  // namespace platform

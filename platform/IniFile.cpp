@@ -2,10 +2,9 @@
 // reads and locked replacement of platform/AtomicFile.h.
 #include "platform/IniFile.h"
 
-#include <cerrno>
-
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 #include "platform/IniText.h"
 
 namespace platform {
@@ -30,7 +29,7 @@ bool WriteIniValue(const std::wstring& path, std::wstring_view section, std::wst
     const uint32_t readError = ReadWholeFile(path, text);
     // Only a missing file counts as empty: an unreadable one must not be
     // replaced by a file holding the one new entry.
-    if (readError != 0 && readError != ENOENT) return false;
+    if (readError != 0 && !IsNotFoundError(readError)) return false;
     const std::optional<std::string> updated = SetIniValue(text, section, key, value);
     if (!updated) return true;
     return ReplaceWholeFile(path, *updated) == 0;

@@ -41,15 +41,14 @@ bool ReadAddress(const CString& fileName, const CString& section, CString& resul
 }  // namespace
 
 CArtistUrlCache::CArtistUrlCache(const CString& rootFolder, const CString& sourceName, const CString& sourceId)
-    : m_strRootFolder(rootFolder), m_strSourceName(sourceName), m_strSourceId(sourceId) {
-    if (!m_strRootFolder.IsEmpty() && m_strRootFolder.Right(1) != CString(platform::kPathSeparator))
-        m_strRootFolder += platform::kPathSeparator;
-}
+    : m_strRootFolder(platform::FolderWithSeparator(rootFolder.str())),
+      m_strSourceName(sourceName),
+      m_strSourceId(sourceId) {}
 
 bool CArtistUrlCache::GetCacheFileName(const CString& name, CString& fileName) {
-    fileName = m_strRootFolder + m_strSourceName + platform::kPathSeparator;
+    fileName = platform::FolderWithSeparator((m_strRootFolder + m_strSourceName).str());
     if (!EnsureFolder(fileName)) return false;
-    fileName += m_strSourceId + platform::kPathSeparator;
+    fileName = platform::FolderWithSeparator((fileName + m_strSourceId).str());
     if (!EnsureFolder(fileName)) return false;
 
     wchar_t leading = 0;

@@ -7,12 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 
 #include "platform/CodePage.h"
 #include "platform/FileOpen.h"
 #include "platform/System.h"
+#include "platform/TemporaryName.h"
 
 namespace platform {
 namespace {
@@ -54,14 +54,6 @@ bool WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<size_t>(written));
     }
     return true;
-}
-
-// A name for a temporary file beside path that no other writer uses at the
-// same time: the process id, the thread id and a counter.
-std::string TemporaryName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    return path + ".tmp" + std::to_string(CurrentProcessId()) + "." + std::to_string(CurrentThreadId()) + "." +
-           std::to_string(counter.fetch_add(1));
 }
 
 }  // namespace
@@ -110,7 +102,7 @@ uint32_t ReplaceWholeFile(const std::wstring& path, std::string_view bytes) {
     std::string temporary;
     int raw = -1;
     for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
-        temporary = TemporaryName(target);
+        temporary = ToUtf8(TemporaryNameBeside(path));
         raw = OpenRegularFile(temporary, kCreateNew, error);
         if (raw < 0 && error != EEXIST) return error;
     }

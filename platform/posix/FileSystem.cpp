@@ -35,4 +35,13 @@ std::wstring FileNamePart(const std::wstring& path) {
     return pos == std::wstring::npos ? path : path.substr(pos + 1);
 }
 
+std::wstring FolderWithSeparator(const std::wstring& folder) {
+    if (folder.empty() || folder.back() == kPathSeparator) return folder;
+    return folder + kPathSeparator;
+}
+
+bool IsNotFoundError(uint32_t error) { return error == ENOENT; }
+
+bool IsAlreadyExistsError(uint32_t error) { return error == EEXIST; }
+
 }  // namespace platform

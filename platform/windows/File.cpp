@@ -1,13 +1,30 @@
-// Windows implementation of the file classes. Opening files is not yet
-// carried out on Windows: Open fails with ERROR_CALL_NOT_IMPLEMENTED (the
-// caller's usual failure path: a false result and its exception's text), and
-// every other operation, which needs an open file, throws the exception of an
-// invalid handle.
+// Windows implementation of the file classes: ReadFile, WriteFile,
+// SetFilePointerEx and friends on the kernel handle behind the descriptor.
+#include <io.h>
 #include <windows.h>
 
-#include "platform/File.h"
+#include <cerrno>
+#include <cstdlib>
 
-#undef DeleteFile
+#include "platform/File.h"
+#include "platform/FileShared.h"
+#include "platform/windows/FileHandle.h"
+
+namespace {
+
+// Most bytes handed to one ReadFile or WriteFile call.
+constexpr unsigned kMaxTransfer = 1u << 30;
+
+uint32_t LastError(uint32_t fallback) {
+    const DWORD code = ::GetLastError();
+    return code != 0 ? code : fallback;
+}
+
+DWORD MoveMethod(unsigned from) {
+    return from == CFile::current ? FILE_CURRENT : (from == CFile::end ? FILE_END : FILE_BEGIN);
+}
+
+}  // namespace
 
 int CFileException::OsErrorToCause(uint32_t osError) {
     switch (osError) {
@@ -15,10 +32,12 @@ int CFileException::OsErrorToCause(uint32_t osError) {
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_NAME:
         case ERROR_BAD_PATHNAME:
-        case ERROR_FILENAME_EXCED_RANGE: return badPath;
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_CANT_RESOLVE_FILENAME: return badPath;
         case ERROR_TOO_MANY_OPEN_FILES: return tooManyOpenFiles;
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
+        case ERROR_NOT_SUPPORTED:
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION: return accessDenied;
         case ERROR_INVALID_HANDLE: return invalidFile;
@@ -32,72 +51,107 @@ int CFileException::OsErrorToCause(uint32_t osError) {
     }
 }
 
-CFile::CFile(const wchar_t* fileName, unsigned openFlags) {
-    CFileException error;
-    if (!Open(fileName, openFlags, &error)) throw error;
+unsigned CFile::Read(void* buffer, unsigned count) {
+    DWORD got = 0;
+    if (!::ReadFile(platform::windows::HandleOf(m_fd), buffer, count < kMaxTransfer ? count : kMaxTransfer, &got,
+                    nullptr)) {
+        const uint32_t error = LastError(ERROR_READ_FAULT);
+        if (error != ERROR_HANDLE_EOF && error != ERROR_BROKEN_PIPE) ThrowOsError(error);
+    }
+    return got;
 }
 
-CFile::~CFile() { CFile::Abort(); }
-
-bool CFile::Open(const wchar_t* fileName, unsigned /*openFlags*/, CFileException* error) {
-    Abort();
-    m_strFileName = fileName ? fileName : L"";
-    if (error) *error = CFileException(CFileException::genericException, ERROR_CALL_NOT_IMPLEMENTED, m_strFileName);
-    return false;
-}
-
-bool CFile::LockExclusive(uint32_t /*waitMilliseconds*/) { return false; }
-
-unsigned CFile::Read(void*, unsigned) { ThrowOsError(ERROR_INVALID_HANDLE); }
-
-void CFile::Write(const void*, unsigned) { ThrowOsError(ERROR_INVALID_HANDLE); }
-
-uint64_t CFile::Seek(int64_t, unsigned) { ThrowOsError(ERROR_INVALID_HANDLE); }
-
-uint64_t CFile::GetPosition() const { ThrowOsError(ERROR_INVALID_HANDLE); }
-
-uint64_t CFile::GetLength() const { ThrowOsError(ERROR_INVALID_HANDLE); }
-
-void CFile::SetLength(uint64_t) { ThrowOsError(ERROR_INVALID_HANDLE); }
-
-void CFile::Close() { m_fd = -1; }
-
-void CFile::Abort() { m_fd = -1; }
-
-void CFile::Remove(const wchar_t* fileName) {
-    const CString name(fileName);
-    if (!::DeleteFileW(name.GetString())) {
-        const uint32_t osError = ::GetLastError();
-        throw CFileException(CFileException::OsErrorToCause(osError), osError, name);
+void CFile::Write(const void* buffer, unsigned count) {
+    const char* p = static_cast<const char*>(buffer);
+    while (count > 0) {
+        DWORD written = 0;
+        if (!::WriteFile(platform::windows::HandleOf(m_fd), p, count < kMaxTransfer ? count : kMaxTransfer, &written,
+                         nullptr))
+            ThrowOsError(LastError(ERROR_WRITE_FAULT));
+        if (written == 0) ThrowOsError(ERROR_DISK_FULL);
+        p += written;
+        count -= written;
     }
 }
 
-void CFile::ThrowOsError(uint32_t osError) const {
-    throw CFileException(CFileException::OsErrorToCause(osError), osError, m_strFileName);
+uint64_t CFile::Seek(int64_t offset, unsigned from) {
+    LARGE_INTEGER distance{};
+    distance.QuadPart = offset;
+    LARGE_INTEGER pos{};
+    if (!::SetFilePointerEx(platform::windows::HandleOf(m_fd), distance, &pos, MoveMethod(from)))
+        ThrowOsError(LastError(ERROR_NEGATIVE_SEEK));
+    return static_cast<uint64_t>(pos.QuadPart);
 }
 
-CStdioFile::~CStdioFile() { CStdioFile::Abort(); }
-
-bool CStdioFile::Open(const wchar_t* fileName, unsigned openFlags, CFileException* error) {
-    return CFile::Open(fileName, openFlags, error);
+uint64_t CFile::GetPosition() const {
+    LARGE_INTEGER pos{};
+    if (!::SetFilePointerEx(platform::windows::HandleOf(m_fd), LARGE_INTEGER{}, &pos, FILE_CURRENT))
+        ThrowOsError(LastError(ERROR_INVALID_HANDLE));
+    return static_cast<uint64_t>(pos.QuadPart);
 }
 
-int CStdioFile::ReadByte() { ThrowOsError(ERROR_INVALID_HANDLE); }
+uint64_t CFile::GetLength() const {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(platform::windows::HandleOf(m_fd), &size)) ThrowOsError(LastError(ERROR_INVALID_HANDLE));
+    return static_cast<uint64_t>(size.QuadPart);
+}
 
-bool CStdioFile::ReadString(CString&) { ThrowOsError(ERROR_INVALID_HANDLE); }
+void CFile::SetLength(uint64_t length) {
+    const HANDLE handle = platform::windows::HandleOf(m_fd);
+    const uint64_t position = GetPosition();
+    LARGE_INTEGER target{};
+    target.QuadPart = static_cast<LONGLONG>(length);
+    const bool cut = ::SetFilePointerEx(handle, target, nullptr, FILE_BEGIN) && ::SetEndOfFile(handle);
+    const uint32_t error = cut ? 0 : LastError(ERROR_WRITE_FAULT);
+    target.QuadPart = static_cast<LONGLONG>(position);
+    ::SetFilePointerEx(handle, target, nullptr, FILE_BEGIN);
+    if (error != 0) ThrowOsError(error);
+}
 
-wchar_t* CStdioFile::ReadString(wchar_t*, unsigned) { ThrowOsError(ERROR_INVALID_HANDLE); }
+void CFile::Close() {
+    if (m_fd < 0) return;
+    const int fd = m_fd;
+    m_fd = -1;
+    platform::ReleaseFileLock(fd);
+    if (::_close(fd) != 0) ThrowOsError(LastError(ERROR_INVALID_HANDLE));
+}
 
-void CStdioFile::WriteString(const wchar_t*) { ThrowOsError(ERROR_INVALID_HANDLE); }
+void CFile::Abort() {
+    if (m_fd >= 0) {
+        platform::ReleaseFileLock(m_fd);
+        ::_close(m_fd);
+    }
+    m_fd = -1;
+}
 
-uint64_t CStdioFile::Seek(int64_t, unsigned) { ThrowOsError(ERROR_INVALID_HANDLE); }
+namespace platform {
 
-uint64_t CStdioFile::GetPosition() const { ThrowOsError(ERROR_INVALID_HANDLE); }
+int OpenRegularFileNamed(const std::wstring& name, const FileOpenRequest& request, uint32_t& error) {
+    return windows::OpenRegularFileWide(name, request, error, nullptr);
+}
 
-unsigned CStdioFile::Read(void*, unsigned) { ThrowOsError(ERROR_INVALID_HANDLE); }
+uint32_t StreamErrorCode() {
+    // The runtime keeps the kernel's code of a failed call in _doserrno.
+    unsigned long code = 0;
+    if (::_get_doserrno(&code) == 0 && code != 0) return static_cast<uint32_t>(code);
+    return ERROR_GEN_FAILURE;
+}
 
-void CStdioFile::Write(const void*, unsigned) { ThrowOsError(ERROR_INVALID_HANDLE); }
+void ReleaseFileLock(int fd) {
+    const HANDLE handle = windows::HandleOf(fd);
+    if (handle != INVALID_HANDLE_VALUE) windows::UnlockExclusive(handle);
+}
 
-void CStdioFile::Close() { CFile::Close(); }
+}  // namespace platform
 
-void CStdioFile::Abort() { CFile::Abort(); }
+uint64_t CStdioFile::Seek(int64_t offset, unsigned from) {
+    const int whence = from == current ? SEEK_CUR : (from == end ? SEEK_END : SEEK_SET);
+    if (::_fseeki64(m_pStream, offset, whence) != 0) ThrowOsError(platform::StreamErrorCode());
+    return GetPosition();
+}
+
+uint64_t CStdioFile::GetPosition() const {
+    const int64_t pos = ::_ftelli64(m_pStream);
+    if (pos < 0) ThrowOsError(platform::StreamErrorCode());
+    return static_cast<uint64_t>(pos);
+}

@@ -34,4 +34,13 @@ std::wstring FileNamePart(const std::wstring& path) {
     return pos == std::wstring::npos ? path : path.substr(pos + 1);
 }
 
+std::wstring FolderWithSeparator(const std::wstring& folder) {
+    if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/') return folder;
+    return folder + kPathSeparator;
+}
+
+bool IsNotFoundError(uint32_t error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+bool IsAlreadyExistsError(uint32_t error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
 }  // namespace platform
