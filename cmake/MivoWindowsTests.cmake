@@ -9,10 +9,36 @@ set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(${MIVO_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
 
-set(MIVO_WINDOWS_TEST_FOLDERS system CACHE STRING "Test folders built for Windows")
+set(MIVO_WINDOWS_TEST_FOLDERS
+  system
+  platform
+  log
+  search
+  plugin
+)
+
+# Test files that stay out of the Windows build, each with its reason.
+set(MIVO_WINDOWS_EXCLUDED_TESTS
+  # An in-process HTTP server (ScriptedSite over httplib), which does not
+  # build for Windows yet.
+  tests/search/AlbumDetailsTest.cpp
+  tests/search/AlbumListTest.cpp
+  tests/search/ArtistLookupTest.cpp
+  tests/search/HostilePagesTest.cpp
+  # fork(), waitpid(), setrlimit(), inode numbers and permission bits.
+  tests/log/TraceLogProcessTest.cpp
+  tests/platform/IniFilePermissionTest.cpp
+  tests/search/ArtistUrlCacheProcessTest.cpp
+  # dlopen()/dlsym() and the shared library's own unloading.
+  tests/plugin/PluginHostTest.cpp
+  tests/plugin/UnloadTest.cpp
+)
 
 foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${name}/*.cpp)
+  foreach(excluded IN LISTS MIVO_WINDOWS_EXCLUDED_TESTS)
+    list(REMOVE_ITEM sources ${PROJECT_SOURCE_DIR}/${excluded})
+  endforeach()
   set(program test_${name})
   add_executable(${program} ${sources})
   target_link_libraries(${program} PRIVATE mivo_core gtest_main gmock)

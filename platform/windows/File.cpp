@@ -132,9 +132,8 @@ int OpenRegularFileNamed(const std::wstring& name, const FileOpenRequest& reques
 
 uint32_t StreamErrorCode() {
     // The runtime keeps the kernel's code of a failed call in _doserrno.
-    unsigned long code = 0;
-    if (::_get_doserrno(&code) == 0 && code != 0) return static_cast<uint32_t>(code);
-    return ERROR_GEN_FAILURE;
+    const unsigned long code = _doserrno;
+    return code != 0 ? static_cast<uint32_t>(code) : static_cast<uint32_t>(ERROR_GEN_FAILURE);
 }
 
 void ReleaseFileLock(int fd) {

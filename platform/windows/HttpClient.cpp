@@ -54,4 +54,6 @@ uint32_t HttpRequest::ReadData(char*, size_t, size_t& read) {
     return kHttpErrorIncorrectHandleState;
 }
 
+std::string HttpRequest::ConnectFailure() const { return {}; }
+
 }  // namespace platform

@@ -2,7 +2,6 @@
 #include "platform/IniFile.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <thread>
@@ -11,24 +10,15 @@
 #include "platform/CodePage.h"
 #include "platform/IniText.h"
 #include "tests/support/FileBytes.h"
+#include "tests/platform/IniFileFixture.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
+using namespace inifile;
 using platform::ReadIniSectionNames;
 using platform::ReadIniValue;
 using platform::WriteIniValue;
-
-std::optional<std::wstring> Read(const std::wstring& path, const wchar_t* section, const wchar_t* key) {
-    return ReadIniValue(path, section, key, 499);
-}
-
-class IniFileTest : public ::testing::Test {
-protected:
-    TempFolder folder;
-    std::wstring file = folder.Wide("A.ini");
-    std::filesystem::path filePath = folder / "A.ini";
-};
 
 TEST_F(IniFileTest, WrittenValuesReadBack) {
     EXPECT_EQ(Read(file, L"Quorin", L"ArtistUrl"), std::nullopt) << "missing file";
@@ -151,20 +141,6 @@ TEST_F(IniFileTest, FailedWritesLeaveNothingBehind) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"A.ini", "dir.ini"})) << "no temporary or lock file stays";
-}
-
-TEST_F(IniFileTest, ReplacementKeepsPermissionsAndSkipsUnchangedValues) {
-    ASSERT_TRUE(WriteIniValue(file, L"A", L"k", L"1"));
-    ASSERT_EQ(::chmod(platform::ToUtf8(file).c_str(), 0640), 0);
-    ASSERT_TRUE(WriteIniValue(file, L"A", L"k", L"2"));
-    struct stat st {};
-    ASSERT_EQ(::stat(platform::ToUtf8(file).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-
-    const ino_t inode = st.st_ino;
-    ASSERT_TRUE(WriteIniValue(file, L"a", L"k", L"2"));
-    ASSERT_EQ(::stat(platform::ToUtf8(file).c_str(), &st), 0);
-    EXPECT_EQ(st.st_ino, inode) << "the same value again does not rewrite the file";
 }
 
 TEST_F(IniFileTest, ThreadsWritingOneFileLoseNothing) {
