@@ -50,3 +50,7 @@ foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
   # The first program to run under a fresh prefix waits for Wine to set it up.
   gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300 WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 endforeach()
+
+# The cache-exchange helper; the test that drives it runs on the Linux side
+# (tests/interop).
+add_subdirectory(${PROJECT_SOURCE_DIR}/tests/interop/tool ${PROJECT_BINARY_DIR}/tests/interop/tool)
