@@ -20,6 +20,13 @@ constexpr bool kPosixSpecialFiles = platform::kPathSeparator == L'/';
 constexpr char kNoSpecialFiles[] =
     "links and FIFOs cannot be planted on this system (no FIFOs; Wine neither makes links nor shows them as links)";
 
+// A device that every system has at a fixed name.
+#ifdef _WIN32
+constexpr wchar_t kNullDevice[] = L"NUL";
+#else
+constexpr wchar_t kNullDevice[] = L"/dev/null";
+#endif
+
 // Makes a FIFO at path; false where the system has none.
 inline bool MakeFifo(const std::filesystem::path& path) {
 #ifdef _WIN32
