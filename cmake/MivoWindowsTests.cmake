@@ -9,7 +9,7 @@ set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(${MIVO_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
 
-set(MIVO_WINDOWS_TEST_FOLDERS system CACHE STRING "Test folders built for Windows")
+set(MIVO_WINDOWS_TEST_FOLDERS system host CACHE STRING "Test folders built for Windows")
 
 foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${name}/*.cpp)
@@ -21,6 +21,10 @@ foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
     MIVO_BINARY_DIR="${PROJECT_BINARY_DIR}"
     MIVO_PLUGIN_PATH="$<TARGET_FILE:mivo>")
   add_dependencies(${program} mivo)
+  # The host's tests exercise its parts, as on Linux (tests/host/CMakeLists.txt).
+  if(name STREQUAL "host")
+    target_link_libraries(${program} PRIVATE mivo_host_parts)
+  endif()
   # The first program to run under a fresh prefix waits for Wine to set it up.
   gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300 WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 endforeach()
