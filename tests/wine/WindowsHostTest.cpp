@@ -1,14 +1,21 @@
 // mivo.exe under Wine against the Linux mivo-catalogue on loopback, beside
 // the Linux mivo: the same arguments give the same documents, texts and exit
-// statuses (download times aside), names outside ASCII included.
+// statuses (download times aside), names outside ASCII included; Ctrl-C
+// (SIGINT, which Wine hands to the console control handlers) stops a long
+// album walk with what was found so far, as on Linux.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <signal.h>
+
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "WindowsBuild.h"
 #include "tests/support/CatalogueProcess.h"
+#include "tests/support/RecordingProxy.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -100,3 +107,33 @@ TEST_F(WindowsHostBesideLinux, HelpNamesEachSystemsOwnFolders) {
 }
 
 }  // namespace
+
+TEST(WindowsHostStop, CtrlCDuringALongAlbumWalkPrintsWhatWasFound) {
+    const std::string missing = MissingForWine();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    // One album per page: Marastella's 42 albums take 42 pages.
+    testsupport::CatalogueProcess catalogue(MIVO_CATALOGUE_PATH, {"--page-size", "1"});
+    ASSERT_TRUE(catalogue.Started());
+    testsupport::RecordingProxy proxy(catalogue.Port());
+    TempFolder temp;
+    std::vector<std::string> wineArgs{WindowsHost().string(),
+                                      "--proxy",
+                                      proxy.Address(),
+                                      "--no-cache",
+                                      "--delay",
+                                      "200",
+                                      "--json",
+                                      "albums",
+                                      "Marastella"};
+    host_e2e::ChildProcess child(MIVO_WINE_PROGRAM, wineArgs, temp.path(), WineEnvironment());
+    ASSERT_TRUE(host_e2e::WaitFor([&] { return proxy.CountContaining("/page/") >= 2; }, std::chrono::seconds(60)));
+    child.Signal(SIGINT);
+    const ProcessResult run = child.Wait();
+    EXPECT_EQ(run.exitCode, 130) << run.err;
+    EXPECT_NE(run.err.find("interrupted by SIGINT"), std::string::npos) << run.err;
+    const Json document = Json::parse(run.out);
+    EXPECT_EQ(document["partial"], true);
+    EXPECT_EQ(document["error"]["kind"], "interrupted");
+    EXPECT_GE(document["albums"].size(), 2u) << "the albums found before Ctrl-C are printed";
+    EXPECT_LT(document["albums"].size(), 42u);
+}
