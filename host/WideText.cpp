@@ -56,11 +56,8 @@ std::wstring Printable(std::wstring_view text) {
 
 int DisplayWidth(std::wstring_view text) {
     int width = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        auto value = static_cast<char32_t>(text[i]);
-        // Where wide text is UTF-16 (Windows), a surrogate pair is one character.
-        if (value >= 0xD800 && value <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
-            value = 0x10000 + ((value - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
+    for (wchar_t ch : text) {
+        const auto value = static_cast<char32_t>(ch);
         if (InRanges(value, kZeroWidth.data(), kZeroWidth.size())) continue;
         width +=
             InRanges(value, kDoubleWidth.data(), kDoubleWidth.size()) || (value >= 0x20000 && value <= 0x3FFFD) ? 2 : 1;
