@@ -5,13 +5,19 @@
 # works in both.
 #   MIVO_PLUGIN_INSTALL_DIR    LIBDIR/mivo, the folder of libmivo.so
 #   MIVO_DATA_INSTALL_DIR      DATADIR/mivo, the catalogue's data
-#   MIVO_PLUGIN_FROM_PROGRAM   libmivo.so relative to the folder of mivo
+#   MIVO_PLUGIN_FROM_PROGRAM   libmivo.so relative to the folder of mivo (mivo.dll on Windows)
 #   MIVO_DATA_FROM_PROGRAM     catalogue.json relative to the folder of mivo-catalogue
 set(MIVO_PLUGIN_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/mivo)
 set(MIVO_DATA_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/mivo)
 
-file(RELATIVE_PATH MIVO_PLUGIN_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
-  ${CMAKE_INSTALL_FULL_LIBDIR}/mivo/libmivo.so)
+# On Windows the module lies beside the program, where the system's loader
+# looks first.
+if(WIN32)
+  set(MIVO_PLUGIN_FROM_PROGRAM mivo.dll)
+else()
+  file(RELATIVE_PATH MIVO_PLUGIN_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
+    ${CMAKE_INSTALL_FULL_LIBDIR}/mivo/libmivo.so)
+endif()
 file(RELATIVE_PATH MIVO_DATA_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
   ${CMAKE_INSTALL_FULL_DATADIR}/mivo/catalogue.json)
 

@@ -15,6 +15,7 @@ set(MIVO_WINDOWS_TEST_FOLDERS
   log
   search
   plugin
+  host
 )
 
 # Test files that stay out of the Windows build, each with its reason.
@@ -47,6 +48,10 @@ foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
     MIVO_BINARY_DIR="${PROJECT_BINARY_DIR}"
     MIVO_PLUGIN_PATH="$<TARGET_FILE:mivo>")
   add_dependencies(${program} mivo)
+  # The host's tests exercise its parts, as on Linux (tests/host/CMakeLists.txt).
+  if(name STREQUAL "host")
+    target_link_libraries(${program} PRIVATE mivo_host_parts)
+  endif()
   # The first program to run under a fresh prefix waits for Wine to set it up.
   gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300 WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 endforeach()

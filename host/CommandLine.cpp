@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/UserEnvironment.h"
 #include "host/WideText.h"
 
 namespace mivo_host {
@@ -331,6 +332,7 @@ std::string HelpText() {
         left.resize(std::max<size_t>(left.size() + 1, 25), ' ');
         text += left + entry.description;
     }
+    const UserFolderRules& folders = SystemUserFolders();
     text += "  help [COMMAND]         this help, or the usage of COMMAND (as does COMMAND --help)\n"
             "\n"
             "options:\n"
@@ -347,7 +349,9 @@ std::string HelpText() {
             "                         So 101 allows one wrong letter, 216 a missing \"The \"\n"
             "  --cache DIR            artist address cache folder (\"LocalCacheFolder\"); a second run with the\n"
             "                         same folder finds known artists without a search request.\n"
-            "                         Default: $XDG_CACHE_HOME/mivo, or ~/.cache/mivo when that is unset\n"
+            "                         Default: " +
+            std::string(folders.cacheHelp) +
+            " when that is unset\n"
             "  --no-cache             run without a cache folder\n"
             "  --log-dir DIR          folder of the plug-in's trace log (\"LogFolder\"; Warning and above\n"
             "                         unless --trace-level says otherwise)\n"
@@ -363,16 +367,22 @@ std::string HelpText() {
             "  --                     ends the options, for a name that begins with \"-\"\n"
             "\n"
             "files:\n"
-            "  $XDG_CONFIG_HOME/mivo/config, or ~/.config/mivo/config when XDG_CONFIG_HOME is unset:\n"
+            "  " +
+            folders.configHelp +
+            " when XDG_CONFIG_HOME is unset:\n"
             "                         lines \"KEY = VALUE\" with the keys proxy, max-difference, delay,\n"
             "                         cache, log-dir and trace-level; \"#\" starts a comment line. The\n"
             "                         command line wins over the file\n"
-            "  $XDG_CACHE_HOME/mivo, or ~/.cache/mivo: the default cache folder\n"
+            "  " +
+            folders.cacheHelp +
+            ": the default cache folder\n"
             "\n"
             "environment:\n"
             "  http_proxy, HTTP_PROXY the proxy when neither --proxy nor the configuration names one\n"
             "                         (HOST:PORT or http://HOST:PORT/)\n"
-            "  XDG_CONFIG_HOME, XDG_CACHE_HOME, HOME  where the configuration and the cache are\n"
+            "  " +
+            folders.variablesHelp +
+            "  where the configuration and the cache are\n"
             "\n"
             "exit status: 0 success, 1 nothing found (or the plug-in could not be loaded),\n"
             "             2 usage or configuration error, 3 a download failed,\n"

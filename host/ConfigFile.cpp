@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/Utf8Path.h"
+
 namespace mivo_host {
 
 namespace {
@@ -62,12 +64,12 @@ std::string ApplyConfigText(const std::string& text, const std::string& fileName
 
 std::string ApplyConfigFile(const std::string& path, Options& options) {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(PathFromUtf8(path), error);
     if (status.type() == std::filesystem::file_type::not_found) return {};
     if (error) return path + ": cannot read the configuration: " + error.message();
     // Only a regular file is opened, so a FIFO or a device cannot block the program.
     if (!std::filesystem::is_regular_file(status)) return path + ": the configuration is not a regular file";
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     if (!in) return path + ": cannot read the configuration";
     std::string text(kMaxConfigBytes + 1, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));

@@ -1,11 +1,11 @@
-// Loading the plug-in library, its default place and its information marker.
+// The plug-in library's default place and its information marker; the
+// loading itself is the system's (host/posix/, host/windows/).
 #include "host/PluginModule.h"
-
-#include <dlfcn.h>
 
 #include <fstream>
 #include <iterator>
 
+#include "host/Utf8Path.h"
 #include "platform/ProgramFolder.h"
 
 namespace mivo_host {
@@ -17,47 +17,11 @@ constexpr std::string_view kMarkerEnd = "###";
 // A marker longer than this is not one (its fields are short texts).
 constexpr size_t kMaxMarkerLength = 4096;
 
-std::string LoaderError() {
-    const char* text = dlerror();
-    return text ? text : "unknown loader error";
-}
-
 }  // namespace
 
 PluginModule::~PluginModule() { Close(); }
 
-bool PluginModule::Load(const std::string& path, std::string& error) {
-    Close();
-    dlerror();
-    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!m_handle) {
-        error = "cannot load the plug-in " + path + ": " + LoaderError();
-        return false;
-    }
-    dlerror();
-    void* symbol = dlsym(m_handle, "GetDllInterface");
-    if (!symbol) {
-        error = "the plug-in " + path + " has no GetDllInterface: " + LoaderError();
-        Close();
-        return false;
-    }
-    m_entry = reinterpret_cast<GetDllInterfaceFunction>(symbol);
-    return true;
-}
-
-std::string PluginModule::LoadedFile() const {
-    Dl_info info{};
-    if (!m_entry || !dladdr(reinterpret_cast<void*>(m_entry), &info) || !info.dli_fname) return {};
-    return info.dli_fname;
-}
-
 CBasicTagsDllInterface* PluginModule::CreateInterface() const { return m_entry ? m_entry() : nullptr; }
-
-void PluginModule::Close() {
-    if (m_handle) dlclose(m_handle);
-    m_handle = nullptr;
-    m_entry = nullptr;
-}
 
 std::string DefaultPluginPath() { return platform::BesideProgram(MIVO_PLUGIN_FROM_PROGRAM); }
 
@@ -91,7 +55,7 @@ std::optional<std::map<std::string, std::string>> ParsePluginMarker(const std::s
 }
 
 std::optional<std::map<std::string, std::string>> ReadPluginMarker(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     if (!in) return std::nullopt;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return ParsePluginMarker(bytes);

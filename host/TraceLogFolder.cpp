@@ -1,18 +1,15 @@
 // The run's trace log folder and the failure lines read back from it.
 #include "host/TraceLogFolder.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 #include <utility>
 
+#include "host/PrivateFolder.h"
+#include "host/Utf8Path.h"
 #include "host/WideText.h"
 
 namespace mivo_host {
@@ -29,7 +26,7 @@ constexpr std::streamoff kMaxReadBytes = 4 * 1024 * 1024;
 // the process id in upper-case hexadecimal.
 bool IsOwnRunFile(const std::string& name) {
     char suffix[32];
-    std::snprintf(suffix, sizeof suffix, "_%X.txt", static_cast<unsigned>(getpid()));
+    std::snprintf(suffix, sizeof suffix, "_%X.txt", static_cast<unsigned>(CurrentProcessId()));
     const size_t length = std::strlen(suffix);
     return name.rfind("mivo_", 0) == 0 && name.size() > length &&
            name.compare(name.size() - length, length, suffix) == 0;
@@ -52,7 +49,8 @@ std::wstring DecodeUtf16Le(const std::string& bytes) {
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
         const wchar_t unit =
             static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+        // Where wide text is UTF-16 (Windows) a pair of surrogates stays two units.
+        if (sizeof(wchar_t) >= 4 && unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
             const wchar_t low = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i + 2]) |
                                                      static_cast<unsigned char>(bytes[i + 3]) << 8);
             if (low >= 0xDC00 && low <= 0xDFFF) {
@@ -110,12 +108,7 @@ TraceLogFolder::TraceLogFolder() : m_private(true), m_started(fs::file_time_type
         m_error = "no temporary folder for the plug-in's trace log: " + error.message();
         return;
     }
-    std::string pattern = (base / "mivo-log-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        m_error = "cannot create a folder for the plug-in's trace log from " + pattern + ": " + std::strerror(errno);
-        return;
-    }
-    m_path = pattern;
+    m_path = CreatePrivateFolder(base, "mivo-log-", m_error);
 }
 
 TraceLogFolder::TraceLogFolder(fs::path userFolder)
@@ -136,7 +129,7 @@ std::vector<std::string> TraceLogFolder::ExplainingLines(size_t maxLines) const 
     std::error_code error;
     for (fs::directory_iterator it(m_path, error), end; !error && it != end; it.increment(error)) {
         std::error_code ignored;
-        if (!it->is_regular_file(ignored) || !IsOwnRunFile(it->path().filename().string())) continue;
+        if (!it->is_regular_file(ignored) || !IsOwnRunFile(PathToUtf8(it->path().filename()))) continue;
         if (it->last_write_time(ignored) < earliest) continue;
         files.push_back(it->path());
     }

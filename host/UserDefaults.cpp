@@ -1,20 +1,29 @@
 // The configuration and cache folders, and the proxy from the environment.
 #include "host/UserDefaults.h"
 
-#include <cstdlib>
+#include <initializer_list>
 #include <string_view>
 
 namespace mivo_host {
 
 namespace {
 
-// A base directory variable counts only when it holds an absolute path.
-std::string BaseFolder(const Environment& environment, const char* variable, const char* underHome) {
+// folder, then each of names, joined by the system's separator.
+std::string Below(std::string folder, std::initializer_list<const char*> names) {
+    for (const char* name : names) (folder += SystemUserFolders().separator) += name;
+    return folder;
+}
+
+// A base directory variable counts only when it holds an absolute path;
+// otherwise the system's folder for the user's files (below under the
+// fallback variable's folder), when that is absolute.
+std::string BaseFolder(const Environment& environment, const char* variable, const char* fallbackVariable,
+                       const char* below) {
     const char* base = environment(variable);
-    if (base && base[0] == '/') return base;
-    const char* home = environment("HOME");
-    if (home && home[0] == '/') return std::string(home) + "/" + underHome;
-    return {};
+    if (base && IsAbsoluteFolder(base)) return base;
+    const char* fallback = environment(fallbackVariable);
+    if (!fallback || !IsAbsoluteFolder(fallback)) return {};
+    return *below ? Below(fallback, {below}) : std::string(fallback);
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
@@ -37,24 +46,24 @@ std::string ProxyHostAndPort(std::string value) {
 
 }  // namespace
 
-Environment ProcessEnvironment() {
-    return [](const char* name) -> const char* { return std::getenv(name); };
-}
-
 std::string ConfigFilePath(const Environment& environment) {
-    const std::string base = BaseFolder(environment, "XDG_CONFIG_HOME", ".config");
-    return base.empty() ? std::string() : base + "/mivo/config";
+    const UserFolderRules& rules = SystemUserFolders();
+    const std::string base = BaseFolder(environment, "XDG_CONFIG_HOME", rules.configVariable, rules.configBelow);
+    return base.empty() ? std::string() : Below(base, {"mivo", "config"});
 }
 
 std::string DefaultCacheFolder(const Environment& environment) {
-    const std::string base = BaseFolder(environment, "XDG_CACHE_HOME", ".cache");
-    return base.empty() ? std::string() : base + "/mivo";
+    const UserFolderRules& rules = SystemUserFolders();
+    const std::string base = BaseFolder(environment, "XDG_CACHE_HOME", rules.cacheVariable, rules.cacheBelow);
+    return base.empty() ? std::string() : Below(base, {"mivo"});
 }
 
 std::string ApplyEnvironment(Options& options, const Environment& environment, std::string& notes) {
     if (!options.noCache && !options.cacheFolder) {
         const std::string folder = DefaultCacheFolder(environment);
-        if (folder.empty()) notes += "no cache folder: neither XDG_CACHE_HOME nor HOME names an absolute path\n";
+        if (folder.empty())
+            notes += std::string("no cache folder: neither XDG_CACHE_HOME nor ") + SystemUserFolders().cacheVariable +
+                     " names an absolute path\n";
         else options.cacheFolder = folder;
     }
     if (options.noProxy || options.proxy) return {};

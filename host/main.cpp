@@ -3,8 +3,6 @@
 // calling order of a tagging host, prints what was found (readable, or one
 // JSON document) and exits with the status host/RunOutcome.h describes.
 // Single-threaded.
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -12,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "host/CommandArguments.h"
 #include "host/CommandLine.h"
 #include "host/Commands.h"
 #include "host/ConfigFile.h"
+#include "host/ConsoleOutput.h"
 #include "host/HostCallbacks.h"
 #include "host/HostGate.h"
 #include "host/HumanOutput.h"
@@ -24,9 +24,10 @@
 #include "host/Progress.h"
 #include "host/RunOutcome.h"
 #include "host/StopSignal.h"
-#include "host/TraceLogFolder.h"
 #include "host/Terminal.h"
+#include "host/TraceLogFolder.h"
 #include "host/UserDefaults.h"
+#include "host/Utf8Path.h"
 #include "host/VersionText.h"
 #include "host/WideText.h"
 
@@ -44,13 +45,13 @@ void Error(const std::string& text) { std::fprintf(stderr, "mivo: %s\n", text.c_
 // path made absolute, with its folder created; false (and a message) when that fails.
 bool PrepareFolder(const std::string& path, const char* option, std::optional<std::wstring>& target) {
     std::error_code error;
-    const std::filesystem::path folder = std::filesystem::absolute(path, error);
+    const std::filesystem::path folder = std::filesystem::absolute(PathFromUtf8(path), error);
     if (!error) std::filesystem::create_directories(folder, error);
     if (error) {
         Error(std::string("cannot create the ") + option + " folder " + path + ": " + error.message());
         return false;
     }
-    target = FromUtf8(folder.string());
+    target = FromUtf8(PathToUtf8(folder));
     return true;
 }
 
@@ -59,8 +60,8 @@ bool PrepareSettings(const Options& options, SessionSettings& settings) {
     if (options.cacheFolder && !PrepareFolder(*options.cacheFolder, "--cache", settings.cacheFolder)) return false;
     if (options.parentLog) {
         std::error_code error;
-        const std::filesystem::path file = std::filesystem::absolute(*options.parentLog, error);
-        settings.parentLog = FromUtf8(error ? *options.parentLog : file.string());
+        const std::filesystem::path file = std::filesystem::absolute(PathFromUtf8(*options.parentLog), error);
+        settings.parentLog = FromUtf8(error ? *options.parentLog : PathToUtf8(file));
     }
     settings.traceLevel = options.traceLevel;
     return true;
@@ -72,14 +73,14 @@ bool PrepareSettings(const Options& options, SessionSettings& settings) {
 std::unique_ptr<TraceLogFolder> PrepareTraceLog(const Options& options, SessionSettings& settings) {
     std::unique_ptr<TraceLogFolder> folder;
     if (settings.logFolder) {
-        folder = std::make_unique<TraceLogFolder>(std::filesystem::path(ToUtf8(*settings.logFolder)));
+        folder = std::make_unique<TraceLogFolder>(PathFromUtf8(ToUtf8(*settings.logFolder)));
     } else {
         folder = std::make_unique<TraceLogFolder>();
         if (!folder->Ready()) {
             Error(folder->Error());
             return folder;
         }
-        settings.logFolder = FromUtf8(folder->Path().string());
+        settings.logFolder = FromUtf8(PathToUtf8(folder->Path()));
         // A private log is merged nowhere.
         settings.parentLog.reset();
     }
@@ -173,7 +174,8 @@ int Run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const ConsoleOutput console;
+    const std::vector<std::string> args = CommandArguments(argc, argv);
     // The configuration file first, so that the command line wins over it.
     const Environment environment = ProcessEnvironment();
     Options configured;

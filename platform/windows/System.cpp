@@ -10,6 +10,7 @@
 #include "platform/CodePage.h"
 #include "platform/HttpError.h"
 #include "platform/SystemDebugOutput.h"
+#include "platform/windows/ModuleFile.h"
 
 namespace platform {
 
@@ -97,18 +98,7 @@ std::wstring ModuleFileName(const void* address) {
     if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                               static_cast<LPCWSTR>(address), &module))
         return std::wstring();
-    // The name may be longer than MAX_PATH: grow the buffer until it fits.
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return std::wstring();
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        if (path.size() >= 32768) return std::wstring();
-        path.resize(path.size() * 2);
-    }
+    return FileOfModule(module);
 }
 
 }  // namespace platform

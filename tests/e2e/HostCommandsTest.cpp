@@ -20,6 +20,7 @@
 
 #include "HostProcess.h"
 #include "tests/support/CatalogueProcess.h"
+#include "tests/support/RecordingProxy.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -27,66 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using host_e2e::ProcessResult;
 using Json = nlohmann::json;
-using Clock = std::chrono::steady_clock;
-
-// A forward proxy on 127.0.0.1 that records each request and answers it from
-// the catalogue at cataloguePort (absolute targets are passed on in origin form).
-class RecordingProxy {
-public:
-    struct Request {
-        Clock::time_point time;
-        std::string target;
-    };
-
-    explicit RecordingProxy(int cataloguePort) : m_client("127.0.0.1", cataloguePort) {
-        m_client.set_url_encode(false);
-        m_server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_requests.push_back({Clock::now(), request.target});
-            }
-            std::string target = request.target;
-            if (target.rfind("http://", 0) == 0) {
-                const size_t path = target.find('/', 7);
-                target = path == std::string::npos ? "/" : target.substr(path);
-            }
-            std::lock_guard<std::mutex> lock(m_clientMutex);
-            if (auto answer = m_client.Get(target.c_str())) {
-                response.status = answer->status;
-                response.set_content(answer->body, answer->get_header_value("Content-Type").c_str());
-            } else {
-                response.status = 502;
-            }
-        });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-    }
-    ~RecordingProxy() {
-        m_server.stop();
-        m_thread.join();
-    }
-
-    std::string Address() const { return "127.0.0.1:" + std::to_string(m_port); }
-
-    std::vector<Request> Requests() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_requests;
-    }
-    size_t CountContaining(const std::string& text) const {
-        size_t count = 0;
-        for (const auto& request : Requests()) count += request.target.find(text) != std::string::npos ? 1 : 0;
-        return count;
-    }
-
-private:
-    httplib::Server m_server;
-    httplib::Client m_client;
-    std::mutex m_clientMutex;
-    mutable std::mutex m_mutex;
-    std::vector<Request> m_requests;
-    std::thread m_thread;
-    int m_port = -1;
-};
+using testsupport::RecordingProxy;
 
 constexpr const char* kKorvaUrl = "www.catalogue.example/artist/korva-mn0001679/albums";
 constexpr const char* kDistantHorizonUrl = "www.catalogue.example/album/distant-horizon-mw0001700";

@@ -1,7 +1,7 @@
 // The configuration file and the environment of mivo, in process: the lines
-// the file accepts and the ones it refuses with file and line, the folders
-// found through the XDG variables or HOME, and the proxy taken from
-// http_proxy or HTTP_PROXY unless the options decide.
+// the file accepts and the ones it refuses with file and line, and the proxy
+// taken from http_proxy or HTTP_PROXY unless the options decide (the folders
+// found through the XDG variables are in tests/host/).
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,18 +10,13 @@
 
 #include "host/ConfigFile.h"
 #include "host/UserDefaults.h"
+#include "tests/host/FakeEnvironment.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
 using mivo_host::Options;
-
-mivo_host::Environment FakeEnvironment(const std::map<std::string, std::string>& variables) {
-    return [variables](const char* name) -> const char* {
-        const auto found = variables.find(name);
-        return found == variables.end() ? nullptr : found->second.c_str();
-    };
-}
+using testsupport::FakeEnvironment;
 
 TEST(HostConfigFile, AppliesEveryKeyAndSkipsCommentsAndBlankLines) {
     Options options;
@@ -83,37 +78,6 @@ TEST(HostConfigFile, ReadsOnlyARegularFileOfSensibleSize) {
 
     std::ofstream(temp / "huge") << std::string(70 * 1024, '#');
     EXPECT_NE(mivo_host::ApplyConfigFile((temp / "huge").string(), options).find("larger than"), std::string::npos);
-}
-
-TEST(HostUserDefaults, FindsTheFoldersThroughXdgOrHome) {
-    struct Row {
-        const char* name;
-        std::map<std::string, std::string> variables;
-        std::string config;
-        std::string cache;
-    };
-    const Row rows[] = {
-        {"XDG variables",
-         {{"XDG_CONFIG_HOME", "/x/conf"}, {"XDG_CACHE_HOME", "/x/cache"}, {"HOME", "/h"}},
-         "/x/conf/mivo/config",
-         "/x/cache/mivo"},
-        {"HOME only", {{"HOME", "/h"}}, "/h/.config/mivo/config", "/h/.cache/mivo"},
-        {"empty XDG variables",
-         {{"XDG_CONFIG_HOME", ""}, {"XDG_CACHE_HOME", ""}, {"HOME", "/h"}},
-         "/h/.config/mivo/config",
-         "/h/.cache/mivo"},
-        {"relative XDG variables",
-         {{"XDG_CONFIG_HOME", "conf"}, {"XDG_CACHE_HOME", "cache"}, {"HOME", "/h"}},
-         "/h/.config/mivo/config",
-         "/h/.cache/mivo"},
-        {"nothing", {}, "", ""},
-        {"relative HOME", {{"HOME", "h"}}, "", ""},
-    };
-    for (const auto& row : rows) {
-        const auto environment = FakeEnvironment(row.variables);
-        EXPECT_EQ(mivo_host::ConfigFilePath(environment), row.config) << row.name;
-        EXPECT_EQ(mivo_host::DefaultCacheFolder(environment), row.cache) << row.name;
-    }
 }
 
 TEST(HostUserDefaults, TheOptionsWinOverTheEnvironment) {

@@ -1,4 +1,4 @@
-// The terminal behind a stream, through the system's terminal calls.
+// The terminal behind a stream, through the terminal calls.
 #include "host/Terminal.h"
 
 #include <sys/ioctl.h>
