@@ -41,7 +41,8 @@ bool IsCodePageSupported(int codePage);
 std::optional<std::wstring> Decode(int codePage, std::string_view bytes);
 
 // Encodes text into codePage. A character the page cannot represent becomes
-// defaultChar (UTF-8 has none: see above) and sets *usedDefault when given.
+// defaultChar (UTF-8 has none: see above) and sets *usedDefault when given; a
+// surrogate pair (16-bit wide characters) is one character, so one defaultChar.
 // Fails (nullopt) only for an unsupported code page.
 std::optional<std::string> Encode(int codePage, std::wstring_view text, char defaultChar = '?',
                                   bool* usedDefault = nullptr);
