@@ -3,10 +3,8 @@
 // UTF-8 text and wide text.
 #pragma once
 
-#include <stdlib.h>
-
-#include <cerrno>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -16,12 +14,25 @@ class TempFolder {
 public:
     // Creates an empty folder of its own below the system's temporary folder;
     // throws when it cannot, so no test writes into a folder it does not own.
+    // The name is random and the folder new (creation fails on a name that is
+    // taken), and only its owner may enter it.
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "mivo-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::system_error(errno, std::generic_category(), "cannot create a folder from " + pattern);
-        m_utf8 = pattern;
-        m_path = pattern;
+        namespace fs = std::filesystem;
+        const fs::path parent = fs::temp_directory_path();
+        std::random_device seed;
+        std::mt19937_64 random((static_cast<uint64_t>(seed()) << 32) ^ seed());
+        std::error_code error;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const fs::path candidate = parent / ("mivo-test-" + std::to_string(random() % 1000000000000u));
+            if (fs::create_directory(candidate, error)) {
+                fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, error);
+                m_path = candidate;
+                m_utf8 = reinterpret_cast<const char*>(candidate.u8string().c_str());
+                return;
+            }
+            if (error) break;
+        }
+        throw std::system_error(error, "cannot create a folder below " + parent.string());
     }
     // Removes the folder and everything in it, folders made read-only included;
     // links are removed, never followed.
