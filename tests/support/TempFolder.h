@@ -3,6 +3,7 @@
 // UTF-8 text and wide text.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -14,25 +15,28 @@ class TempFolder {
 public:
     // Creates an empty folder of its own below the system's temporary folder;
     // throws when it cannot, so no test writes into a folder it does not own.
-    // The name is random and the folder new (creation fails on a name that is
-    // taken), and only its owner may enter it.
     TempFolder() {
         namespace fs = std::filesystem;
-        const fs::path parent = fs::temp_directory_path();
+        const fs::path base = fs::temp_directory_path();
         std::random_device seed;
-        std::mt19937_64 random((static_cast<uint64_t>(seed()) << 32) ^ seed());
+        std::mt19937_64 random(seed());
         std::error_code error;
+        // A name that another folder holds already is drawn again; a failure
+        // of any other kind ends the attempts.
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const fs::path candidate = parent / ("mivo-test-" + std::to_string(random() % 1000000000000u));
+            char name[32];
+            std::snprintf(name, sizeof name, "mivo-test-%012llx",
+                          static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+            const fs::path candidate = base / name;
             if (fs::create_directory(candidate, error)) {
-                fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, error);
                 m_path = candidate;
-                m_utf8 = reinterpret_cast<const char*>(candidate.u8string().c_str());
+                const std::u8string utf8 = candidate.u8string();
+                m_utf8.assign(utf8.begin(), utf8.end());
                 return;
             }
             if (error) break;
         }
-        throw std::system_error(error, "cannot create a folder below " + parent.string());
+        throw std::system_error(error, "cannot create a folder below " + base.string());
     }
     // Removes the folder and everything in it, folders made read-only included;
     // links are removed, never followed.
@@ -53,8 +57,10 @@ public:
 
     // The folder's path.
     const std::filesystem::path& path() const { return m_path; }
-    // The path of name inside the folder.
-    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+    // The path of name (UTF-8) inside the folder.
+    std::filesystem::path operator/(const std::string& name) const {
+        return m_path / std::filesystem::path(std::u8string(name.begin(), name.end()));
+    }
     // The folder's path as UTF-8 text, without a trailing separator.
     const std::string& Utf8() const { return m_utf8; }
     // The folder's path as wide text, without a trailing separator.
