@@ -11,6 +11,10 @@ include(GoogleTest)
 
 set(MIVO_WINDOWS_TEST_FOLDERS system CACHE STRING "Test folders built for Windows")
 
+# The text utilities' tests: wide text of UTF-16 code units, the regex
+# traits, the text file and code pages.
+list(APPEND MIVO_WINDOWS_TEST_FOLDERS text)
+
 foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${name}/*.cpp)
   set(program test_${name})
