@@ -46,7 +46,7 @@ void CTraceLog::Open(const wchar_t* folder, const wchar_t* sourceName, int level
     CSingleLock lock(&m_cs, true);
     if (m_bOpen || !folder || !*folder) return;
     CString base(folder);
-    if (base.str().back() != platform::kPathSeparator) base += platform::kPathSeparator;
+    if (base.Right(1) != CString(platform::kPathSeparator)) base += platform::kPathSeparator;
     m_strParentLogfilePath = MakeDefaultParentPath(base);
     TheTraceFileWriter().SetBaseName((base + (sourceName ? sourceName : L"")).GetString());
     SetLevel(level);
@@ -114,7 +114,7 @@ void CTraceLog::GetCurrentFileName(CString& fileName) {
 
 CString CTraceLog::MakeDefaultParentPath(const wchar_t* folder) {
     CString path(folder);
-    if (!path.IsEmpty() && path.str().back() != platform::kPathSeparator) path += platform::kPathSeparator;
+    if (!path.IsEmpty() && path.Right(1) != CString(platform::kPathSeparator)) path += platform::kPathSeparator;
     const platform::LocalTime now = platform::GetLocalTime();
     path.AppendFormat(L"%04d%02d%02d_%02d%02d%02d_%X.txt", now.year, now.month, now.day, now.hour, now.minute,
                       now.second, platform::CurrentProcessId());
