@@ -152,8 +152,8 @@ inline bool IsSpace(wchar_t ch) {
 }
 
 // The classes of ch (bits of CharClass). Digits are the ASCII ones only, as
-// the C library has them; a letter's digits of other scripts count as letters
-// there. Surrogates have no class.
+// in the C library's tables, where digits of other scripts count as letters.
+// Surrogates have no class.
 inline unsigned CharClasses(wchar_t ch) {
     if (static_cast<unsigned long>(ch) < 0x80) return detail::AsciiClasses(static_cast<unsigned>(ch));
     if (IsHighSurrogate(ch) || IsLowSurrogate(ch)) return 0;
