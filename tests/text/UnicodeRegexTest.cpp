@@ -1,18 +1,16 @@
 // Regular expressions over wide text of every script, through the ctype
-// facet of our own: classes and case-blind matching give the same matches on
+// facet of our own (text/UnicodeCtypeFacet.h): classes and case-blind matching give the same matches on
 // Linux and Windows, whatever locales the C++ library knows. The one place
 // where the systems differ (a letter above U+FFFF is a pair of code units on
 // Windows, and a lone half has no case) has rows of its own.
 #include <gtest/gtest.h>
 
-#include <locale>
 #include <string>
 #include <vector>
 
 #include "platform/Unicode.h"
 #include "tests/support/LogCapture.h"
 #include "text/RegexMatcher.h"
-#include "text/UnicodeCtypeFacet.h"
 
 namespace {
 
@@ -68,46 +66,6 @@ TEST(UnicodeRegexTest, ALetterAboveTheBmpFoldsWhereWideCharactersAreCodePoints) 
     const Matches found = AllMatches(L"\U0001040F", L"\U00010437", false);
     if (platform::kWideHoldsCodePoints) EXPECT_EQ(found, Matches{L"\U0001040F"});
     else EXPECT_TRUE(found.empty());
-}
-
-TEST(UnicodeRegexTest, TheFacetAnswersFromTheUnicodeTables) {
-    const auto& ctype = std::use_facet<std::ctype<wchar_t>>(UnicodeLocale());
-    const struct {
-        const char* name;
-        wchar_t ch;
-        std::ctype_base::mask yes;
-        std::ctype_base::mask no;
-        wchar_t upper;
-        wchar_t lower;
-    } rows[] = {
-        {"ASCII letter", L'a', std::ctype_base::alpha | std::ctype_base::lower, std::ctype_base::digit, L'A', L'a'},
-        {"ASCII digit", L'5', std::ctype_base::digit | std::ctype_base::alnum, std::ctype_base::alpha, L'5', L'5'},
-        {"slash", L'/', std::ctype_base::punct | std::ctype_base::graph, std::ctype_base::digit, L'/', L'/'},
-        {"o with diaeresis", 0x00D6, std::ctype_base::alpha | std::ctype_base::upper, std::ctype_base::punct, 0x00D6,
-         0x00F6},
-        {"Cyrillic ya", 0x044F, std::ctype_base::alpha | std::ctype_base::lower, std::ctype_base::space, 0x042F, 0x044F},
-        {"ideographic space", 0x3000, std::ctype_base::space | std::ctype_base::blank, std::ctype_base::alpha, 0x3000,
-         0x3000},
-        {"micro sign", 0x00B5, std::ctype_base::alpha, std::ctype_base::digit, 0x039C, 0x00B5},
-    };
-    for (const auto& row : rows) {
-        EXPECT_TRUE(ctype.is(row.yes, row.ch)) << row.name;
-        EXPECT_FALSE(ctype.is(row.no, row.ch)) << row.name;
-        EXPECT_EQ(ctype.toupper(row.ch), row.upper) << row.name;
-        EXPECT_EQ(ctype.tolower(row.ch), row.lower) << row.name;
-    }
-    // The array forms agree with the single ones.
-    std::wstring text = L"aZ\u00F6\u042F5";
-    std::vector<std::ctype_base::mask> masks(text.size());
-    ctype.is(text.data(), text.data() + text.size(), masks.data());
-    for (size_t i = 0; i < text.size(); ++i)
-        EXPECT_TRUE(ctype.is(masks[i], text[i]) || masks[i] == 0) << "position " << i;
-    EXPECT_EQ(ctype.scan_is(std::ctype_base::digit, text.data(), text.data() + text.size()), text.data() + 4);
-    EXPECT_EQ(ctype.scan_not(std::ctype_base::alpha, text.data(), text.data() + text.size()), text.data() + 4);
-    ctype.toupper(text.data(), text.data() + text.size());
-    EXPECT_EQ(text, L"AZ\u00D6\u042F5");
-    ctype.tolower(text.data(), text.data() + text.size());
-    EXPECT_EQ(text, L"az\u00F6\u044F5");
 }
 
 }  // namespace
