@@ -35,6 +35,10 @@ set(MIVO_WINDOWS_EXCLUDED_TESTS
   tests/plugin/UnloadTest.cpp
 )
 
+# The text utilities' tests: wide text of UTF-16 code units, the regex
+# traits, the text file and code pages.
+list(APPEND MIVO_WINDOWS_TEST_FOLDERS text)
+
 foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${name}/*.cpp)
   foreach(excluded IN LISTS MIVO_WINDOWS_EXCLUDED_TESTS)

@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/Unicode.h"
+
 namespace mivo_host {
 
 namespace {
@@ -56,8 +58,14 @@ std::wstring Printable(std::wstring_view text) {
 
 int DisplayWidth(std::wstring_view text) {
     int width = 0;
-    for (wchar_t ch : text) {
-        const auto value = static_cast<char32_t>(ch);
+    for (size_t i = 0; i < text.size(); ++i) {
+        // A surrogate pair (16-bit wide characters) is one character.
+        auto value = static_cast<char32_t>(text[i]);
+        if (!platform::kWideHoldsCodePoints && platform::IsHighSurrogate(text[i]) && i + 1 < text.size() &&
+            platform::IsLowSurrogate(text[i + 1])) {
+            value = platform::CodePointOfPair(text[i], text[i + 1]);
+            ++i;
+        }
         if (InRanges(value, kZeroWidth.data(), kZeroWidth.size())) continue;
         width +=
             InRanges(value, kDoubleWidth.data(), kDoubleWidth.size()) || (value >= 0x20000 && value <= 0x3FFFD) ? 2 : 1;

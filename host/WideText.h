@@ -24,7 +24,8 @@ using platform::ToUtf8;
 std::wstring Printable(std::wstring_view text);
 
 // Columns that text takes on a terminal: 0 for combining marks, 2 for East
-// Asian wide and full-width characters, 1 for the rest.
+// Asian wide and full-width characters, 1 for the rest; a surrogate pair
+// counts as the one character it encodes.
 int DisplayWidth(std::wstring_view text);
 
 // text followed by blanks up to width columns (text wider than that is kept whole).

@@ -1,8 +1,9 @@
 // CString: the wide string of the plug-in's host boundary.
 //
-// Storage: one std::wstring of wchar_t. On Linux wchar_t is 32 bits, so each
-// element holds one Unicode code point, and lengths and positions count
-// elements, not UTF-16 code units. Conversions to and from 8-bit text always
+// Storage: one std::wstring of wchar_t. Lengths and positions count
+// elements. On Linux wchar_t is 32 bits, so each element holds one Unicode
+// code point; on Windows it is 16 bits and holds one UTF-16 code unit, so a
+// character above U+FFFF takes two elements (a surrogate pair). Conversions to and from 8-bit text always
 // name their code page explicitly (platform/CodePage.h); this class never
 // converts implicitly.
 //
@@ -76,7 +77,7 @@ public:
     CString& TrimLeft(const wchar_t* targets);
     CString& TrimRight(const wchar_t* targets);
 
-    // Letter case by Unicode simple case mapping.
+    // Letter case by Unicode simple case mapping (a surrogate pair as one character).
     CString& MakeUpper();
     CString& MakeLower();
 

@@ -193,12 +193,12 @@ inline CString& CString::TrimRight(const wchar_t* targets) {
 }
 
 inline CString& CString::MakeUpper() {
-    for (auto& c : m_str) c = platform::ToUpper(c);
+    platform::MapCase(m_str, true);
     return *this;
 }
 
 inline CString& CString::MakeLower() {
-    for (auto& c : m_str) c = platform::ToLower(c);
+    platform::MapCase(m_str, false);
     return *this;
 }
 
@@ -222,15 +222,17 @@ inline void CString::FormatV(const wchar_t* format, va_list args) {
     m_str.clear();
     if (!format) return;
     const std::wstring fmt = platform::detail::TranslateFormat(format);
-    // vswprintf reports both "buffer too small" and encoding errors as -1;
-    // the buffer grows until the text fits or a size no log line needs.
+    // vswprintf reports "buffer too small" as -1 (C library of POSIX systems)
+    // or as the length the whole text needs (some Windows runtimes), and
+    // encoding errors as -1; the buffer grows until the text fits or a size no
+    // log line needs.
     for (size_t size = 256; size <= (size_t{1} << 26); size *= 4) {
         std::vector<wchar_t> buffer(size);
         va_list copy;
         va_copy(copy, args);
         const int n = std::vswprintf(buffer.data(), size, fmt.c_str(), copy);
         va_end(copy);
-        if (n >= 0) {
+        if (n >= 0 && static_cast<size_t>(n) < size) {
             m_str.assign(buffer.data(), static_cast<size_t>(n));
             return;
         }

@@ -151,11 +151,26 @@ std::string EncodeAnsi(std::wstring_view text) {
     return bytes ? std::move(*bytes) : ToUtf8(text);
 }
 
+namespace {
+
+// True when text[i] starts a surrogate pair that stands for one character
+// (only where wide characters are UTF-16 code units).
+bool PairAt(std::wstring_view text, size_t i) {
+    return !kWideHoldsCodePoints && IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]);
+}
+
+}  // namespace
+
+// A single-byte page gives one byte per character: a surrogate pair, which
+// no such page holds, becomes one default character.
 std::optional<size_t> EncodedLength(int codePage, std::wstring_view text) {
     const int cp = Resolve(codePage);
     if (cp == kCodePageUtf8) return Utf8Length(text);
     if (!TableFor(cp)) return std::nullopt;
-    return text.size();
+    size_t length = 0;
+    for (size_t i = 0; i < text.size(); ++i, ++length)
+        if (PairAt(text, i)) ++i;
+    return length;
 }
 
 std::optional<size_t> EncodeInto(int codePage, std::wstring_view text, char* out, char defaultChar, bool* usedDefault) {
@@ -164,16 +179,18 @@ std::optional<size_t> EncodeInto(int codePage, std::wstring_view text, char* out
     if (cp == kCodePageUtf8) return EncodeUtf8(text, out);
     auto table = TableFor(cp);
     if (!table) return std::nullopt;
+    size_t written = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-        auto it = table->encode.find(text[i]);
+        auto it = PairAt(text, i) ? table->encode.end() : table->encode.find(text[i]);
         if (it != table->encode.end()) {
-            out[i] = static_cast<char>(it->second);
+            out[written++] = static_cast<char>(it->second);
         } else {
-            out[i] = defaultChar;
+            out[written++] = defaultChar;
             if (usedDefault) *usedDefault = true;
+            if (PairAt(text, i)) ++i;
         }
     }
-    return text.size();
+    return written;
 }
 
 std::optional<std::string> Encode(int codePage, std::wstring_view text, char defaultChar, bool* usedDefault) {

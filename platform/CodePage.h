@@ -10,8 +10,11 @@
 //
 // The "ANSI code page" of a thread is the one its own SetThreadAnsiCodePage()
 // chose, else the process locale's codeset when that names a supported page,
-// else 65001. It is always a supported page, so conversions in it never fail:
-// a character it lacks becomes "?". Thread-safe.
+// else 65001. On Windows the process's page is the system's ANSI code page
+// (GetACP: 1252 on western systems, and under Wine for the C and en_US
+// locales, UTF-8 ones included); on POSIX systems the codeset of LC_CTYPE
+// (65001 for UTF-8 locales). It is always a supported page, so conversions in
+// it never fail: a character it lacks becomes "?". Thread-safe.
 #pragma once
 
 #include <optional>
@@ -41,7 +44,8 @@ bool IsCodePageSupported(int codePage);
 std::optional<std::wstring> Decode(int codePage, std::string_view bytes);
 
 // Encodes text into codePage. A character the page cannot represent becomes
-// defaultChar (UTF-8 has none: see above) and sets *usedDefault when given.
+// defaultChar (UTF-8 has none: see above) and sets *usedDefault when given; a
+// surrogate pair (16-bit wide characters) is one character, so one defaultChar.
 // Fails (nullopt) only for an unsupported code page.
 std::optional<std::string> Encode(int codePage, std::wstring_view text, char defaultChar = '?',
                                   bool* usedDefault = nullptr);

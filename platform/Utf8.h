@@ -7,6 +7,11 @@
 // invalid. Encoding writes U+FFFD for what UTF-8 cannot carry (surrogates,
 // values above U+10FFFF), so its result is always valid UTF-8.
 //
+// Where a wide character is a UTF-16 code unit (16-bit wchar_t), a code point
+// above U+FFFF decodes to a surrogate pair, and a pair encodes as the one
+// code point it stands for; a lone surrogate still encodes as U+FFFD. Where a
+// wide character holds a code point, each surrogate value is a lone one.
+//
 // Header-only, so that a program which does not link the plug-in (the host)
 // converts with the same code. Pure functions; safe from any thread.
 #pragma once
@@ -16,6 +21,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include "platform/Unicode.h"
 
 namespace platform {
 
@@ -28,6 +35,13 @@ namespace utf8_detail {
 inline uint32_t EncodableCodePoint(wchar_t ch) {
     const auto cp = static_cast<uint32_t>(ch);
     return (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF ? kReplacementCharacter : cp;
+}
+
+// Writes cp (above U+FFFF) at o as a UTF-16 surrogate pair and moves o past it.
+inline void PutPair(wchar_t*& o, uint32_t cp) {
+    cp -= 0x10000;
+    *o++ = static_cast<wchar_t>(0xD800 | (cp >> 10));
+    *o++ = static_cast<wchar_t>(0xDC00 | (cp & 0x3FF));
 }
 
 inline size_t EncodedSize(uint32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
@@ -51,12 +65,28 @@ inline void Put(char*& o, uint32_t cp) {
     }
 }
 
+// Calls put with the code point UTF-8 carries for each character of text: a
+// surrogate pair of UTF-16 code units gives the one code point it encodes.
+template <typename Put>
+void ForEachEncodable(std::wstring_view text, Put&& put) {
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+        const wchar_t ch = text[i];
+        if (!kWideHoldsCodePoints && IsHighSurrogate(ch) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
+            put(static_cast<uint32_t>(CodePointOfPair(ch, text[i + 1])));
+            ++i;
+        } else {
+            put(EncodableCodePoint(ch));
+        }
+    }
+}
+
 }  // namespace utf8_detail
 
 // The number of bytes ToUtf8 gives for text.
 inline size_t Utf8Length(std::wstring_view text) {
     size_t length = 0;
-    for (wchar_t ch : text) length += utf8_detail::EncodedSize(utf8_detail::EncodableCodePoint(ch));
+    utf8_detail::ForEachEncodable(text, [&length](uint32_t cp) { length += utf8_detail::EncodedSize(cp); });
     return length;
 }
 
@@ -64,12 +94,13 @@ inline size_t Utf8Length(std::wstring_view text) {
 // Utf8Length(text) bytes. Returns the number written.
 inline size_t EncodeUtf8(std::wstring_view text, char* out) {
     char* o = out;
-    for (wchar_t ch : text) utf8_detail::Put(o, utf8_detail::EncodableCodePoint(ch));
+    utf8_detail::ForEachEncodable(text, [&o](uint32_t cp) { utf8_detail::Put(o, cp); });
     return static_cast<size_t>(o - out);
 }
 
 // Decodes UTF-8 into out, which has room for bytes.size() characters (no
-// text has more characters than bytes). Returns the number written.
+// text has more characters than bytes, surrogate pairs included). Returns the
+// number written.
 inline size_t DecodeUtf8(std::string_view bytes, wchar_t* out) {
     wchar_t* o = out;
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -124,8 +155,9 @@ inline size_t DecodeUtf8(std::string_view bytes, wchar_t* out) {
             ++j;
             ++got;
         }
-        if (got == need) *o++ = static_cast<wchar_t>(cp);
-        else *o++ = kReplacementCharacter;  // the maximal invalid subpart becomes one U+FFFD
+        if (got != need) *o++ = kReplacementCharacter;  // the maximal invalid subpart becomes one U+FFFD
+        else if (kWideHoldsCodePoints || cp < 0x10000) *o++ = static_cast<wchar_t>(cp);
+        else utf8_detail::PutPair(o, cp);  // four bytes give two code units: still no more than the bytes
         i = j;
     }
     return static_cast<size_t>(o - out);

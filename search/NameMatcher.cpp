@@ -119,7 +119,8 @@ constexpr std::array<unsigned char, 128> MakeAsciiClasses() {
 constexpr std::array<unsigned char, 128> kAsciiClasses = MakeAsciiClasses();
 
 inline int ClassOf(wchar_t ch) {
-    return (ch >= 0 && ch < 0x80) ? static_cast<int>(kAsciiClasses[static_cast<size_t>(ch)]) : static_cast<int>(kOther);
+    const auto code = static_cast<unsigned long>(ch);  // wchar_t is signed on some systems
+    return code < 0x80 ? static_cast<int>(kAsciiClasses[code]) : static_cast<int>(kOther);
 }
 
 inline wchar_t Fold(wchar_t ch) {

@@ -7,6 +7,16 @@
 // case-sensitive. All arithmetic is 32-bit float, each product and sum rounded
 // to float, so results are reproducible to the last bit.
 //
+// Names are compared element by element, as CString holds them: code points
+// where wchar_t has 32 bits (Linux), UTF-16 code units where it has 16
+// (Windows). The two agree on every name whose letters lie in the Basic
+// Multilingual Plane. A letter above U+FFFF is one element on Linux and two
+// (a surrogate pair, each half of class "other") on Windows: deleting or
+// inserting it costs 70 on Linux and 140 on Windows; replacing it by another
+// such letter costs 100 on Linux, and on Windows 100 when the two share their
+// high half, else 200; and its case is ignored on Linux only, since a lone
+// half has no case.
+//
 // A matcher is a small value created on the caller's stack for one search; it
 // holds no state besides its two settings and is used by one thread at a time.
 // GetDifference keeps two rows of the distance table, never the whole table,

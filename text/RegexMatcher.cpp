@@ -1,22 +1,26 @@
 // CRegexMatcher over Boost.Regex: wide expressions with Unicode character
-// classes and case folding, Perl syntax, and the library's exceptions turned
-// into trace lines.
+// classes and case folding (the library's std::locale traits, imbued with
+// UnicodeLocale()), Perl syntax, and the library's exceptions turned into
+// trace lines.
 #include "text/RegexMatcher.h"
 
 #include <boost/regex.hpp>
 
 #include <exception>
-#include <locale>
 #include <stdexcept>
 #include <string>
 
 #include "log/TraceLog.h"
 #include "text/NarrowTrace.h"
+#include "text/UnicodeCtypeFacet.h"
 
 namespace {
 
 using Iterator = const wchar_t*;
 using MatchResults = boost::match_results<Iterator>;
+// The traits of every build: std::locale based, so that one ctype facet of our
+// own gives the classes and the case folding everywhere.
+using Expression = boost::basic_regex<wchar_t, boost::cpp_regex_traits<wchar_t>>;
 
 // The subject is quoted in search failures by this many leading characters.
 constexpr size_t kExcerptLength = 50;
@@ -26,28 +30,13 @@ constexpr size_t kExcerptLength = 50;
 const boost::regex_constants::match_flag_type kContinuationFlags =
     boost::regex_constants::match_prev_avail | boost::regex_constants::match_not_bob;
 
-// The locale whose character classes and case mapping the expressions use:
-// Unicode ("\s" matches U+3000, "\w" matches "é", and "BJÖRK" matches
-// "björk" when case is ignored), whatever locale the host process has set.
-// Falls back to the classic locale where the system has no C.UTF-8.
-const std::locale& CharacterLocale() {
-    static const std::locale locale = [] {
-        try {
-            return std::locale("C.UTF-8");
-        } catch (const std::exception&) {
-            return std::locale::classic();
-        }
-    }();
-    return locale;
-}
-
 }  // namespace
 
 struct CRegexMatcher::Impl {
     // Every expression this matcher compiles keeps the traits imbued here.
-    Impl() { m_expression.imbue(CharacterLocale()); }
+    Impl() { m_expression.imbue(UnicodeLocale()); }
 
-    boost::basic_regex<wchar_t> m_expression;
+    Expression m_expression;
     MatchResults m_match;
     // The next search writes here and is swapped into m_match only on success,
     // so a failed search leaves the last match readable.

@@ -52,6 +52,7 @@ TEST(HostText, PageTextCannotSteerTheTerminal) {
     EXPECT_EQ(DisplayWidth(L"abc"), 3);
     EXPECT_EQ(DisplayWidth(L"\u6771\u4eac"), 4) << "wide characters take two columns";
     EXPECT_EQ(DisplayWidth(L"e\u0301"), 1) << "a combining mark takes none";
+    EXPECT_EQ(DisplayWidth(L"\U0001F600\U00020000x"), 5) << "a character above U+FFFF is one, pair or not";
     EXPECT_EQ(PadRight(L"\u6771", 4), L"\u6771  ");
     EXPECT_EQ(PadLeft(L"7", 3), L"  7");
     EXPECT_EQ(PadRight(L"longer", 2), L"longer");

@@ -62,12 +62,26 @@ TEST(ConvertToWideTest, UnsupportedCodePageGivesEmptyTextAndOneWarning) {
               L"MultiByteToWideChar (get needed length) failed for string: \"abc\", codePage=12345");
 }
 
-TEST(ConvertToWideTest, MessageQuotesTheBytesUpToTheZeroByte) {
-    LogCapture log;
-    EXPECT_TRUE(ConvertToWide(std::string("caf\xC3\xA9\0tail", 10), 4242).IsEmpty());
-    ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(log.Lines()[0].message,
-              L"MultiByteToWideChar (get needed length) failed for string: \"caf\u00E9\", codePage=4242");
+TEST(ConvertToWideTest, MessageQuotesTheBytesUpToTheZeroByteInTheThreadsPage) {
+    // The message is 8-bit text read back with the thread's ANSI page, which
+    // is the system's unless the thread sets one (65001 on Linux, the
+    // Windows ANSI page, such as 1252, there).
+    const struct {
+        int threadPage;
+        const wchar_t* quoted;
+    } rows[] = {
+        {65001, L"caf\u00E9"},
+        {1252, L"caf\u00C3\u00A9"},
+    };
+    for (const auto& row : rows) {
+        ThreadPageGuard page(row.threadPage);
+        LogCapture log;
+        EXPECT_TRUE(ConvertToWide(std::string("caf\xC3\xA9\0tail", 10), 4242).IsEmpty());
+        ASSERT_EQ(log.Lines().size(), 1u) << row.threadPage;
+        EXPECT_EQ(log.Lines()[0].message, L"MultiByteToWideChar (get needed length) failed for string: \"" +
+                                              std::wstring(row.quoted) + L"\", codePage=4242")
+            << row.threadPage;
+    }
 }
 
 TEST(ConvertToWideTest, ExhaustedMemoryGivesEmptyTextAndOneError) {

@@ -78,12 +78,21 @@ TEST(MD5Checksum, InputSplitAnywhereGivesTheSameDigest) {
 
 TEST(MD5Checksum, FilesMatchTheSystemTool) {
     TempFolder folder;
+    // Windows has no md5sum: there the files are checked against the digest
+    // of their bytes in memory alone (which the RFC suite vouches for).
+    const fs::path empty = folder / "empty";
+    WriteBytes(empty, "");
+    const bool haveTool = SystemMd5(empty) != "md5sum printed nothing";
     for (size_t size : {0u, 1u, 55u, 56u, 63u, 64u, 1023u, 1024u, 1025u, 65536u, 65537u, 3u * 1024 * 1024 + 17}) {
         const fs::path file = folder / ("f" + std::to_string(size));
-        WriteBytes(file, PatternBytes(size, size));
+        const std::string bytes = PatternBytes(size, size);
+        WriteBytes(file, bytes);
         const CString hash = CMD5Checksum::ComputeFileHash(file.wstring().c_str());
         EXPECT_EQ(hash.GetLength(), 32) << size << " bytes";
-        EXPECT_EQ(Narrow(hash), SystemMd5(file)) << size << " bytes";
+        EXPECT_EQ(Narrow(hash), HashBytes(bytes)) << size << " bytes";
+        if (haveTool) {
+            EXPECT_EQ(Narrow(hash), SystemMd5(file)) << size << " bytes";
+        }
     }
 }
 

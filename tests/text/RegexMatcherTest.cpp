@@ -291,6 +291,7 @@ TEST(RegexMatcherTest, ComplexityLimitQuotesTheFirstFiftyCharacters) {
 TEST(RegexMatcherTest, MessagesAreNarrowedWithTheThreadAnsiPage) {
     LogCapture log;
     CRegexMatcher matcher;
+    platform::SetThreadAnsiCodePage(65001);
     EXPECT_FALSE(matcher.Prepare(L"s", L"[\u00E9\u65E5", true));
     platform::SetThreadAnsiCodePage(1252);
     EXPECT_FALSE(matcher.Prepare(L"s", L"[\u00E9\u65E5", true));
