@@ -9,13 +9,29 @@ set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(${MIVO_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
 
-set(MIVO_WINDOWS_TEST_FOLDERS system CACHE STRING "Test folders built for Windows")
+set(MIVO_WINDOWS_TEST_FOLDERS system http faults search CACHE STRING "Test folders built for Windows")
+
+# Test files that stay Linux-only, each with its reason:
+# - faults/ClientErrorCodesTest.cpp, faults/HostileResponsesTest.cpp: their
+#   responses are built with zlib, which the cross toolchain does not have
+#   (and WinHTTP undoes no compressed transfer coding to compare against).
+# - faults/DiskFaultsTest.cpp: FIFOs and POSIX permission bits.
+# - search/ArtistUrlCacheTest.cpp: a writer in a forked process.
+set(MIVO_WINDOWS_TEST_EXCLUDED
+  faults/ClientErrorCodesTest.cpp
+  faults/HostileResponsesTest.cpp
+  faults/DiskFaultsTest.cpp
+  search/ArtistUrlCacheTest.cpp)
 
 foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${name}/*.cpp)
+  foreach(excluded IN LISTS MIVO_WINDOWS_TEST_EXCLUDED)
+    list(REMOVE_ITEM sources ${PROJECT_SOURCE_DIR}/tests/${excluded})
+  endforeach()
   set(program test_${name})
   add_executable(${program} ${sources})
-  target_link_libraries(${program} PRIVATE mivo_core gtest_main gmock)
+  # ws2_32: the tests' loopback servers run over Winsock.
+  target_link_libraries(${program} PRIVATE mivo_core gtest_main gmock ws2_32)
   target_compile_definitions(${program} PRIVATE
     MIVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     MIVO_BINARY_DIR="${PROJECT_BINARY_DIR}"

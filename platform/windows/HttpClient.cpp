@@ -154,7 +154,8 @@ struct HttpRequest::Transfer {
     HINTERNET request = nullptr;
     std::wstring host;
     INTERNET_PORT port = 0;
-    bool requestSent = false;
+    bool requestSent = false;  // the request is on the wire
+    bool sendPending = false;  // ...but WinHTTP has not yet completed the send step
     bool bodyDone = false;
     uint32_t endError = kHttpErrorNone;  // how the transfer ended, once it did
     std::string pending;                 // body bytes read, not yet handed out
@@ -168,6 +169,7 @@ struct HttpRequest::Transfer {
     DWORD stepError = 0;     // ...with this error (0: success)
     DWORD stepBytes = 0;     // ...and this many bytes (available or read)
     bool closed = false;     // WinHTTP is done with the request handle
+    bool wrote = false;      // the request went out on the wire
     Clock::time_point lastActivity;
 
     ~Transfer() { Close(); }
@@ -207,56 +209,67 @@ struct HttpRequest::Transfer {
                 t->Complete(static_cast<WINHTTP_ASYNC_RESULT*>(info)->dwError, 0);
                 break;
             case WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING: t->closed = true; break;
+            case WINHTTP_CALLBACK_STATUS_REQUEST_SENT: t->wrote = true; break;
             default: return;
         }
         t->changed.notify_all();
     }
 
-    // Starts one asynchronous WinHTTP step and waits for its completion, asking
-    // the keep-going question while it waits. Silence after the request went out
-    // counts against the receive timeout when silenceCounts. A failed step, a
-    // timeout or a "no" ends the transfer with its error.
-    uint32_t Await(const std::function<bool()>& start, bool silenceCounts, const HttpTimeouts& timeouts,
-                   const HttpKeepGoing& keepGoing) {
-        Transfer& t = *this;
+    // Starts one asynchronous WinHTTP step; a step that cannot start ends the transfer.
+    uint32_t Begin(const std::function<bool()>& start) {
         {
-            std::lock_guard<std::mutex> lock(t.mutex);
-            t.completed = false;
-            t.stepError = 0;
-            t.stepBytes = 0;
-            t.lastActivity = Clock::now();
+            std::lock_guard<std::mutex> lock(mutex);
+            completed = false;
+            stepError = 0;
+            stepBytes = 0;
+            lastActivity = Clock::now();
         }
-        if (!start()) {
-            const uint32_t error = MapWinHttpError(::GetLastError());
-            t.End(error);
-            return error;
-        }
-        std::unique_lock<std::mutex> lock(t.mutex);
-        while (!t.completed) {
+        if (start()) return kHttpErrorNone;
+        const uint32_t error = MapWinHttpError(::GetLastError());
+        End(error);
+        return error;
+    }
+
+    // Waits until the step under way completed or reached is true, asking
+    // the keep-going question while it waits. Silence counts against the
+    // receive timeout when silenceCounts. A failed step, a timeout or a "no"
+    // ends the transfer with its error.
+    uint32_t Wait(const std::function<bool()>& reached, bool silenceCounts, const HttpTimeouts& timeouts,
+                  const HttpKeepGoing& keepGoing) {
+        std::unique_lock<std::mutex> lock(mutex);
+        auto done = [&] { return completed || (reached && reached()); };
+        while (!done()) {
             lock.unlock();
             const bool goOn = !keepGoing.ask || keepGoing.ask();
             lock.lock();
-            if (t.completed) break;
+            if (done()) break;
             uint32_t ending = goOn ? kHttpErrorNone : kHttpErrorOperationCancelled;
             auto wait = std::chrono::milliseconds(keepGoing.ask ? std::clamp<uint32_t>(keepGoing.everyMs, 1, 1000)
                                                                   : 1000);
             if (ending == kHttpErrorNone && silenceCounts && timeouts.receiveMs != 0) {
-                const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t.lastActivity);
+                const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastActivity);
                 const auto limit = std::chrono::milliseconds(timeouts.receiveMs);
                 if (silent >= limit) ending = kHttpErrorTimeout;
                 else wait = std::min(wait, limit - silent);
             }
             if (ending != kHttpErrorNone) {
                 lock.unlock();
-                t.End(ending);
+                End(ending);
                 return ending;
             }
-            t.changed.wait_for(lock, wait, [&] { return t.completed; });
+            changed.wait_for(lock, wait, done);
         }
-        const uint32_t error = MapWinHttpError(t.stepError);
+        const uint32_t error = completed ? MapWinHttpError(stepError) : kHttpErrorNone;
         lock.unlock();
-        if (error != kHttpErrorNone) t.End(error);
+        if (error != kHttpErrorNone) End(error);
         return error;
+    }
+
+    // Begin() and Wait() for the step's completion.
+    uint32_t Await(const std::function<bool()>& start, bool silenceCounts, const HttpTimeouts& timeouts,
+                   const HttpKeepGoing& keepGoing) {
+        const uint32_t error = Begin(start);
+        return error != kHttpErrorNone ? error : Wait(nullptr, silenceCounts, timeouts, keepGoing);
     }
 
     void Complete(DWORD error, DWORD bytes) {
@@ -317,7 +330,10 @@ uint32_t HttpRequest::Send(std::string_view body) {
     std::wstring target(parts.lpszUrlPath, parts.dwUrlPathLength);
     target.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
-    t.connect = ::WinHttpConnect(m_session.m_engine->session, t.host.c_str(), t.port, 0);
+    // The default port is named as such, so that no ":80" is added to
+    // absolute-form targets and Host headers.
+    t.connect = ::WinHttpConnect(m_session.m_engine->session, t.host.c_str(),
+                                 t.port == INTERNET_DEFAULT_HTTP_PORT ? INTERNET_DEFAULT_PORT : t.port, 0);
     if (!t.connect) return MapWinHttpError(::GetLastError());
     const std::wstring verb = WidenBytes(m_verb);
     // No Accept header unless asked for; the target goes out as given.
@@ -350,13 +366,18 @@ uint32_t HttpRequest::Send(std::string_view body) {
     }
 
     const int connectMs = static_cast<int>(m_timeouts.connectMs == 0 ? kDefaultConnectMs : m_timeouts.connectMs);
-    const int receiveMs = m_timeouts.receiveMs == 0 ? -1 : static_cast<int>(m_timeouts.receiveMs);
+    // The receive timeout is watched here, where every wait happens; WinHTTP's
+    // own stands behind it, later, so that a silence ends with the same code
+    // however long it lasts.
+    const int receiveMs =
+        m_timeouts.receiveMs == 0 ? -1 : static_cast<int>(std::min<uint32_t>(m_timeouts.receiveMs, 1u << 29) * 2 + 1000);
     ::WinHttpSetTimeouts(t.request, 0, connectMs, receiveMs, receiveMs);
 
     DWORD_PTR context = reinterpret_cast<DWORD_PTR>(&t);
     ::WinHttpSetOption(t.request, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context);
     if (::WinHttpSetStatusCallback(t.request, &Transfer::OnStatus,
-                                   WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS | WINHTTP_CALLBACK_FLAG_HANDLES,
+                                   WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS | WINHTTP_CALLBACK_FLAG_HANDLES |
+                                       WINHTTP_CALLBACK_STATUS_REQUEST_SENT,
                                    0) == WINHTTP_INVALID_STATUS_CALLBACK)
         return MapWinHttpError(::GetLastError());
 
@@ -364,16 +385,19 @@ uint32_t HttpRequest::Send(std::string_view body) {
     m_reasonPhrase.clear();
     m_rawHeaders.clear();
     const std::string payload(body);
-    const uint32_t error = t.Await(
-        [&] {
-            return ::WinHttpSendRequest(t.request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                        payload.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(payload.data()),
-                                        static_cast<DWORD>(payload.size()), static_cast<DWORD>(payload.size()),
-                                        context) != FALSE;
-        },
-        false, m_timeouts, m_keepGoing);
+    uint32_t error = t.Begin([&] {
+        return ::WinHttpSendRequest(t.request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                                    payload.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(payload.data()),
+                                    static_cast<DWORD>(payload.size()), static_cast<DWORD>(payload.size()),
+                                    context) != FALSE;
+    });
+    // The send step may complete only with the response head: the request is
+    // on its way once it is on the wire.
+    if (error == kHttpErrorNone) error = t.Wait([&] { return t.wrote; }, false, m_timeouts, m_keepGoing);
     if (error != kHttpErrorNone) return error;
     t.requestSent = true;
+    std::lock_guard<std::mutex> lock(t.mutex);
+    t.sendPending = !t.completed;
     return kHttpErrorNone;
 }
 
@@ -381,7 +405,13 @@ uint32_t HttpRequest::ReceiveResponse() {
     if (!m_transfer) return kHttpErrorIncorrectHandleState;
     Transfer& t = *m_transfer;
     if (t.bodyDone) return t.endError != kHttpErrorNone ? t.endError : kHttpErrorIncorrectHandleState;
-    const uint32_t error = t.Await([&] { return ::WinHttpReceiveResponse(t.request, nullptr) != FALSE; }, true, m_timeouts, m_keepGoing);
+    if (t.sendPending) {
+        t.sendPending = false;
+        if (const uint32_t error = t.Wait(nullptr, true, m_timeouts, m_keepGoing); error != kHttpErrorNone)
+            return error;
+    }
+    const uint32_t error =
+        t.Await([&] { return ::WinHttpReceiveResponse(t.request, nullptr) != FALSE; }, true, m_timeouts, m_keepGoing);
     if (error != kHttpErrorNone) return error;
 
     DWORD status = 0;
@@ -420,6 +450,12 @@ uint32_t HttpRequest::QueryDataAvailable(size_t& available) {
     if (error != kHttpErrorNone) return error;
     const DWORD ready = t.stepBytes;
     if (ready == 0) {
+        // A body that ends before its announced length was cut off.
+        const std::optional<std::string> length = HeaderValue("Content-Length");
+        if (length && !HeaderValue("Transfer-Encoding") && std::to_string(t.bodyBytes) != *length) {
+            t.End(kHttpErrorConnectionError);
+            return t.endError;
+        }
         t.bodyDone = true;
         return kHttpErrorNone;
     }
