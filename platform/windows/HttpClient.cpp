@@ -5,6 +5,7 @@
 // step's completion through the request's status callback.
 #include "platform/HttpClient.h"
 
+#include <winsock2.h>
 #include <windows.h>
 #include <winhttp.h>
 
@@ -25,8 +26,6 @@ constexpr DWORD kMaxRedirects = 10;
 constexpr DWORD kMaxHeaderBytes = 192 * 1024;
 // The most body bytes fetched from WinHTTP in one read.
 constexpr DWORD kReadBytes = 128 * 1024;
-// The longest wait for WinHTTP to confirm that a closed request is gone.
-constexpr auto kCloseWait = std::chrono::seconds(10);
 // The engine's own connect limit, which a connect timeout of 0 leaves in place.
 constexpr DWORD kDefaultConnectMs = 300000;
 
@@ -57,6 +56,8 @@ std::string NarrowWire(std::wstring_view wide) {
 uint32_t MapWinHttpError(DWORD code) {
     if (code == ERROR_SUCCESS) return kHttpErrorNone;
     if (code == ERROR_NOT_ENOUGH_MEMORY || code == ERROR_OUTOFMEMORY) return code;
+    // A receive that timed out inside WinHTTP may come back in the socket's words.
+    if (code == WSAETIMEDOUT || code == ERROR_TIMEOUT) return kHttpErrorTimeout;
     if (IsHttpError(code) && HttpErrorText(code) != nullptr) return code;
     return kHttpErrorInternal;
 }
@@ -147,8 +148,50 @@ std::unique_ptr<HttpRequest> HttpConnection::OpenRequest(std::string_view verb, 
 // ---------------------------------------------------------------------------
 // Request
 
-// One request's WinHTTP handles and what the status callback reported. The
-// callback runs on WinHTTP's threads; everything it touches is under mutex.
+// What the status callback reports about one request, shared with WinHTTP's
+// threads and guarded by mutex. It lives until WinHTTP lets go of the request
+// handle, which may be after the transfer that opened it has ended: a closed
+// request whose step still waits on a silent peer calls back once that wait ends.
+struct StepSignals {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool completed = false;  // the step under way completed...
+    DWORD stepError = 0;     // ...with this error (0: success)
+    DWORD stepBytes = 0;     // ...and this many bytes (available or read)
+    bool wrote = false;      // the request went out on the wire
+    Clock::time_point lastActivity;
+    std::string readBuffer;              // where a read step writes
+    std::shared_ptr<StepSignals> self;  // set while WinHTTP may call back
+
+    static void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD length) {
+        auto* s = reinterpret_cast<StepSignals*>(context);
+        if (!s) return;
+        std::shared_ptr<StepSignals> released;  // let go after the lock below
+        std::lock_guard<std::mutex> lock(s->mutex);
+        s->lastActivity = Clock::now();
+        switch (status) {
+            case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
+            case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE: s->Complete(0, 0); break;
+            case WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE: s->Complete(0, *static_cast<DWORD*>(info)); break;
+            case WINHTTP_CALLBACK_STATUS_READ_COMPLETE: s->Complete(0, length); break;
+            case WINHTTP_CALLBACK_STATUS_REQUEST_ERROR:
+                s->Complete(static_cast<WINHTTP_ASYNC_RESULT*>(info)->dwError, 0);
+                break;
+            case WINHTTP_CALLBACK_STATUS_REQUEST_SENT: s->wrote = true; break;
+            case WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING: released = std::move(s->self); return;
+            default: return;
+        }
+        s->changed.notify_all();
+    }
+
+    void Complete(DWORD error, DWORD bytes) {
+        completed = true;
+        stepError = error;
+        stepBytes = bytes;
+    }
+};
+
+// One request's WinHTTP handles, its body bytes and how it ended.
 struct HttpRequest::Transfer {
     HINTERNET connect = nullptr;
     HINTERNET request = nullptr;
@@ -161,27 +204,14 @@ struct HttpRequest::Transfer {
     std::string pending;                 // body bytes read, not yet handed out
     size_t pendingOffset = 0;
     size_t bodyBytes = 0;
-    std::string readBuffer;
-
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool completed = false;  // the step under way completed...
-    DWORD stepError = 0;     // ...with this error (0: success)
-    DWORD stepBytes = 0;     // ...and this many bytes (available or read)
-    bool closed = false;     // WinHTTP is done with the request handle
-    bool wrote = false;      // the request went out on the wire
-    Clock::time_point lastActivity;
+    std::shared_ptr<StepSignals> signals = std::make_shared<StepSignals>();
 
     ~Transfer() { Close(); }
 
-    // Closes the request handle and waits until WinHTTP no longer calls back.
+    // Closes the handles; WinHTTP calls back no more once it has let go of them.
     void Close() {
-        if (request) {
-            ::WinHttpCloseHandle(request);
-            request = nullptr;
-            std::unique_lock<std::mutex> lock(mutex);
-            changed.wait_for(lock, kCloseWait, [this] { return closed; });
-        }
+        if (request) ::WinHttpCloseHandle(request);
+        request = nullptr;
         if (connect) ::WinHttpCloseHandle(connect);
         connect = nullptr;
     }
@@ -195,34 +225,15 @@ struct HttpRequest::Transfer {
         Close();
     }
 
-    static void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD length) {
-        auto* t = reinterpret_cast<Transfer*>(context);
-        if (!t) return;
-        std::lock_guard<std::mutex> lock(t->mutex);
-        t->lastActivity = Clock::now();
-        switch (status) {
-            case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
-            case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE: t->Complete(0, 0); break;
-            case WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE: t->Complete(0, *static_cast<DWORD*>(info)); break;
-            case WINHTTP_CALLBACK_STATUS_READ_COMPLETE: t->Complete(0, length); break;
-            case WINHTTP_CALLBACK_STATUS_REQUEST_ERROR:
-                t->Complete(static_cast<WINHTTP_ASYNC_RESULT*>(info)->dwError, 0);
-                break;
-            case WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING: t->closed = true; break;
-            case WINHTTP_CALLBACK_STATUS_REQUEST_SENT: t->wrote = true; break;
-            default: return;
-        }
-        t->changed.notify_all();
-    }
-
     // Starts one asynchronous WinHTTP step; a step that cannot start ends the transfer.
     uint32_t Begin(const std::function<bool()>& start) {
+        StepSignals& s = *signals;
         {
-            std::lock_guard<std::mutex> lock(mutex);
-            completed = false;
-            stepError = 0;
-            stepBytes = 0;
-            lastActivity = Clock::now();
+            std::lock_guard<std::mutex> lock(s.mutex);
+            s.completed = false;
+            s.stepError = 0;
+            s.stepBytes = 0;
+            s.lastActivity = Clock::now();
         }
         if (start()) return kHttpErrorNone;
         const uint32_t error = MapWinHttpError(::GetLastError());
@@ -236,8 +247,9 @@ struct HttpRequest::Transfer {
     // ends the transfer with its error.
     uint32_t Wait(const std::function<bool()>& reached, bool silenceCounts, const HttpTimeouts& timeouts,
                   const HttpKeepGoing& keepGoing) {
-        std::unique_lock<std::mutex> lock(mutex);
-        auto done = [&] { return completed || (reached && reached()); };
+        StepSignals& s = *signals;
+        std::unique_lock<std::mutex> lock(s.mutex);
+        auto done = [&] { return s.completed || (reached && reached()); };
         while (!done()) {
             lock.unlock();
             const bool goOn = !keepGoing.ask || keepGoing.ask();
@@ -247,7 +259,7 @@ struct HttpRequest::Transfer {
             auto wait = std::chrono::milliseconds(keepGoing.ask ? std::clamp<uint32_t>(keepGoing.everyMs, 1, 1000)
                                                                   : 1000);
             if (ending == kHttpErrorNone && silenceCounts && timeouts.receiveMs != 0) {
-                const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastActivity);
+                const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - s.lastActivity);
                 const auto limit = std::chrono::milliseconds(timeouts.receiveMs);
                 if (silent >= limit) ending = kHttpErrorTimeout;
                 else wait = std::min(wait, limit - silent);
@@ -257,9 +269,9 @@ struct HttpRequest::Transfer {
                 End(ending);
                 return ending;
             }
-            changed.wait_for(lock, wait, done);
+            s.changed.wait_for(lock, wait, done);
         }
-        const uint32_t error = completed ? MapWinHttpError(stepError) : kHttpErrorNone;
+        const uint32_t error = s.completed ? MapWinHttpError(s.stepError) : kHttpErrorNone;
         lock.unlock();
         if (error != kHttpErrorNone) End(error);
         return error;
@@ -270,12 +282,6 @@ struct HttpRequest::Transfer {
                    const HttpKeepGoing& keepGoing) {
         const uint32_t error = Begin(start);
         return error != kHttpErrorNone ? error : Wait(nullptr, silenceCounts, timeouts, keepGoing);
-    }
-
-    void Complete(DWORD error, DWORD bytes) {
-        completed = true;
-        stepError = error;
-        stepBytes = bytes;
     }
 };
 
@@ -373,13 +379,15 @@ uint32_t HttpRequest::Send(std::string_view body) {
         m_timeouts.receiveMs == 0 ? -1 : static_cast<int>(std::min<uint32_t>(m_timeouts.receiveMs, 1u << 29) * 2 + 1000);
     ::WinHttpSetTimeouts(t.request, 0, connectMs, receiveMs, receiveMs);
 
-    DWORD_PTR context = reinterpret_cast<DWORD_PTR>(&t);
+    DWORD_PTR context = reinterpret_cast<DWORD_PTR>(t.signals.get());
     ::WinHttpSetOption(t.request, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context);
-    if (::WinHttpSetStatusCallback(t.request, &Transfer::OnStatus,
+    if (::WinHttpSetStatusCallback(t.request, &StepSignals::OnStatus,
                                    WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS | WINHTTP_CALLBACK_FLAG_HANDLES |
                                        WINHTTP_CALLBACK_STATUS_REQUEST_SENT,
                                    0) == WINHTTP_INVALID_STATUS_CALLBACK)
         return MapWinHttpError(::GetLastError());
+    // From here on WinHTTP may call back until it lets go of the handle.
+    t.signals->self = t.signals;
 
     m_statusCode = 0;
     m_reasonPhrase.clear();
@@ -393,11 +401,11 @@ uint32_t HttpRequest::Send(std::string_view body) {
     });
     // The send step may complete only with the response head: the request is
     // on its way once it is on the wire.
-    if (error == kHttpErrorNone) error = t.Wait([&] { return t.wrote; }, false, m_timeouts, m_keepGoing);
+    if (error == kHttpErrorNone) error = t.Wait([&] { return t.signals->wrote; }, false, m_timeouts, m_keepGoing);
     if (error != kHttpErrorNone) return error;
     t.requestSent = true;
-    std::lock_guard<std::mutex> lock(t.mutex);
-    t.sendPending = !t.completed;
+    std::lock_guard<std::mutex> lock(t.signals->mutex);
+    t.sendPending = !t.signals->completed;
     return kHttpErrorNone;
 }
 
@@ -432,9 +440,15 @@ uint32_t HttpRequest::ReceiveResponse() {
         value.resize(bytes / sizeof(wchar_t));
         return NarrowWire(value);
     };
+    std::string rawHeaders = text(WINHTTP_QUERY_RAW_HEADERS_CRLF);
+    // WinHTTP does not hold every system to the head's size limit; the limit holds here.
+    if (rawHeaders.size() > kMaxHeaderBytes) {
+        t.End(kHttpErrorHeaderSizeOverflow);
+        return t.endError;
+    }
     m_statusCode = status;
     m_reasonPhrase = text(WINHTTP_QUERY_STATUS_TEXT);
-    m_rawHeaders = text(WINHTTP_QUERY_RAW_HEADERS_CRLF);
+    m_rawHeaders = std::move(rawHeaders);
     return kHttpErrorNone;
 }
 
@@ -448,7 +462,7 @@ uint32_t HttpRequest::QueryDataAvailable(size_t& available) {
 
     uint32_t error = t.Await([&] { return ::WinHttpQueryDataAvailable(t.request, nullptr) != FALSE; }, true, m_timeouts, m_keepGoing);
     if (error != kHttpErrorNone) return error;
-    const DWORD ready = t.stepBytes;
+    const DWORD ready = t.signals->stepBytes;
     if (ready == 0) {
         // A body that ends before its announced length was cut off.
         const std::optional<std::string> length = HeaderValue("Content-Length");
@@ -464,17 +478,17 @@ uint32_t HttpRequest::QueryDataAvailable(size_t& available) {
         t.End(kHttpErrorResponseTooLarge);
         return t.endError;
     }
-    t.readBuffer.resize(std::min(ready, kReadBytes));
+    t.signals->readBuffer.resize(std::min(ready, kReadBytes));
     error = t.Await(
         [&] {
-            return ::WinHttpReadData(t.request, t.readBuffer.data(), static_cast<DWORD>(t.readBuffer.size()),
+            return ::WinHttpReadData(t.request, t.signals->readBuffer.data(), static_cast<DWORD>(t.signals->readBuffer.size()),
                                      nullptr) != FALSE;
         },
         true, m_timeouts, m_keepGoing);
     if (error != kHttpErrorNone) return error;
-    const size_t read = std::min<size_t>(t.stepBytes, t.readBuffer.size());
+    const size_t read = std::min<size_t>(t.signals->stepBytes, t.signals->readBuffer.size());
     t.bodyBytes += read;
-    t.pending.assign(t.readBuffer.data(), read);
+    t.pending.assign(t.signals->readBuffer.data(), read);
     t.pendingOffset = 0;
     if (read == 0) t.bodyDone = true;
     available = read;
