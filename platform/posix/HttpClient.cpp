@@ -195,11 +195,6 @@ std::unique_ptr<HttpConnection> HttpSession::Connect(std::string_view host, int 
 // ---------------------------------------------------------------------------
 // Connection
 
-HttpConnection::HttpConnection(HttpSession& session, std::string host, int port)
-    : m_session(session), m_host(std::move(host)), m_port(port) {}
-
-HttpConnection::~HttpConnection() = default;
-
 std::unique_ptr<HttpRequest> HttpConnection::OpenRequest(std::string_view verb, std::string_view target,
                                                          std::string_view referrer, bool refresh, uint32_t& error) {
     error = kHttpErrorNone;
@@ -350,29 +345,6 @@ HttpRequest::HttpRequest(HttpSession& session, std::string url, std::string verb
 HttpRequest::~HttpRequest() {
     m_transfer.reset();
     m_session.m_engine->requestOpen = false;
-}
-
-uint32_t HttpRequest::AddHeader(std::string_view name, std::string_view value) {
-    if (m_transfer) return kHttpErrorIncorrectHandleState;
-    if (!IsToken(name) || !IsFieldValue(value)) return kHttpErrorInvalidHeader;
-    value = TrimHeaderBlanks(value);
-    auto same = std::find_if(m_headers.begin(), m_headers.end(),
-                             [&](const auto& header) { return EqualsNoCaseAscii(header.first, name); });
-    if (same != m_headers.end()) m_headers.erase(same);
-    m_headers.emplace_back(std::string(name), std::string(value));
-    return kHttpErrorNone;
-}
-
-uint32_t HttpRequest::SetTimeouts(const HttpTimeouts& timeouts) {
-    if (m_transfer) return kHttpErrorIncorrectHandleState;
-    m_timeouts = timeouts;
-    return kHttpErrorNone;
-}
-
-uint32_t HttpRequest::SetKeepGoing(HttpKeepGoing keepGoing) {
-    if (m_transfer) return kHttpErrorIncorrectHandleState;
-    m_keepGoing = std::move(keepGoing);
-    return kHttpErrorNone;
 }
 
 uint32_t HttpRequest::Send(std::string_view body) {

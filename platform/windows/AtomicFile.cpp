@@ -92,8 +92,9 @@ uint32_t MoveOver(const std::wstring& temporary, const std::wstring& target) {
 // True when the open that just failed met a file whose deletion is pending.
 bool MetPendingDeletion() {
     using LastStatus = LONG(WINAPI*)();
-    static const LastStatus lastStatus = reinterpret_cast<LastStatus>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetLastNtStatus")));
+    static const LastStatus lastStatus =
+        reinterpret_cast<LastStatus>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"),
+                                                                              "RtlGetLastNtStatus")));
     return lastStatus && lastStatus() == kStatusDeletePending;
 }
 
@@ -102,10 +103,10 @@ bool MetPendingDeletion() {
 HANDLE OpenLockFile(const std::wstring& path, uint32_t& error) {
     const std::wstring name = path + L".lock";
     for (int attempt = 0; attempt < kLockOpenTries; ++attempt) {
-        const HANDLE handle = ::CreateFileW(
-            name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
-            nullptr);
+        const HANDLE handle =
+            ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             if (::GetFileType(handle) == FILE_TYPE_DISK) return handle;
             ::CloseHandle(handle);

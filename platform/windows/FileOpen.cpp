@@ -123,9 +123,7 @@ int OpenRegularFileWide(const std::wstring& path, const FileOpenRequest& request
     return fd;
 }
 
-HANDLE HandleOf(int fd) {
-    return fd < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
-}
+HANDLE HandleOf(int fd) { return fd < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
 
 uint32_t TryLockExclusive(HANDLE handle) {
     OVERLAPPED range = LockRange();

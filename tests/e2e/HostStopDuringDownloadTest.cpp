@@ -41,7 +41,7 @@ TEST(HostStopDuringDownload, CtrlCEndsAStalledDownloadAndMivoExits130) {
         TempFolder temp;
         std::atomic<int> ticks{0};
         std::atomic<int> requests{0};
-        testsupport::RawServer server([&](int fd, const std::string&) {
+        testsupport::RawServer server([&](testsupport::SocketHandle fd, const std::string&) {
             ++requests;
             if (row.stall == Stall::DripBody)
                 testsupport::RawServer::Send(

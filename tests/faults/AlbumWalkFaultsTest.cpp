@@ -57,7 +57,7 @@ TEST(AlbumWalkFaultsTest, PagesBeforeTheFailingOneKeepTheirAlbums) {
         SCOPED_TRACE(row.name);
         std::mutex mutex;
         std::vector<std::string> requested;
-        RawServer server([&](int fd, const std::string& head) {
+        RawServer server([&](testsupport::SocketHandle fd, const std::string& head) {
             const std::string path = RawServer::PathOf(head);
             {
                 std::lock_guard<std::mutex> lock(mutex);

@@ -22,7 +22,7 @@ namespace {
 using testsupport::RawServer;
 using namespace platform;
 
-void ErrorScript(RawServer& server, int fd, const std::string& head) {
+void ErrorScript(RawServer& server, testsupport::SocketHandle fd, const std::string& head) {
     const std::string path = RawServer::PathOf(head);
     const std::string ok = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
     if (path == "/http09") {
@@ -108,7 +108,9 @@ struct ErrorCase {
 };
 
 TEST(ClientErrorCodesTest, EachEndingGivesTheCodeAndTextOfItsCause) {
-    RawServer server([&server](int fd, const std::string& head) { ErrorScript(server, fd, head); });
+    RawServer server([&server](testsupport::SocketHandle fd, const std::string& head) {
+        ErrorScript(server, fd, head);
+    });
     ASSERT_NE(server.Port(), 0);
     const ErrorCase cases[] = {
         {"HTTP/0.9 reply", "/http09", kHttpErrorInvalidServerResponse, L"could not be parsed"},

@@ -32,7 +32,8 @@ struct Flood {
 
 // Sends head, then block again and again, until budget bytes of blocks went
 // out or the reader hung up.
-void Stream(int fd, Flood& flood, const std::string& head, const std::string& block, size_t budget) {
+void Stream(testsupport::SocketHandle fd, Flood& flood, const std::string& head, const std::string& block,
+            size_t budget) {
     if (!RawServer::Send(fd, head)) {
         flood.cutOff = true;
         return;
@@ -55,7 +56,7 @@ struct HostileCase {
     bool flood;                     // the server streams until the reader hangs up
 };
 
-void HostileScript(Flood& flood, int fd, const std::string& head) {
+void HostileScript(Flood& flood, testsupport::SocketHandle fd, const std::string& head) {
     static const faults::GzipZeros zeros = faults::MakeGzipZeros();
     const std::string path = RawServer::PathOf(head);
     // 64 GiB of zeros once inflated; the bound is met after some 64 KB.
@@ -112,7 +113,9 @@ TEST(HostileResponsesTest, EachEndsInACleanFailureThatNamesItsCause) {
         Flood flood;
         CString url;
         {
-            RawServer server([&flood](int fd, const std::string& head) { HostileScript(flood, fd, head); });
+            RawServer server([&flood](testsupport::SocketHandle fd, const std::string& head) {
+                HostileScript(flood, fd, head);
+            });
             ASSERT_NE(server.Port(), 0);
             CMivo mivo;
             mivo.SetHost(&host);
@@ -146,7 +149,7 @@ TEST(HostileResponsesTest, EachEndsInACleanFailureThatNamesItsCause) {
 TEST(HostileResponsesTest, BodyExactlyAtTheCapStillArrivesWhenInflatedInTransit) {
     // 64 MiB of zeros once inflated: as much as the cap allows, not a byte more.
     const std::string gzip = faults::GzipOfZeros(static_cast<unsigned>(kCap >> 20));
-    RawServer server([&gzip](int fd, const std::string&) {
+    RawServer server([&gzip](testsupport::SocketHandle fd, const std::string&) {
         RawServer::Send(fd, "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\nConnection: close\r\n\r\n" + gzip);
     });
     ASSERT_NE(server.Port(), 0);
@@ -158,7 +161,7 @@ TEST(HostileResponsesTest, BodyExactlyAtTheCapStillArrivesWhenInflatedInTransit)
 
 TEST(HostileResponsesTest, ContentCodingNotAskedForArrivesAsSent) {
     const std::string gzip = faults::GzipOfZeros(8);
-    RawServer server([&gzip](int fd, const std::string&) {
+    RawServer server([&gzip](testsupport::SocketHandle fd, const std::string&) {
         RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: " +
                                 std::to_string(gzip.size()) + "\r\n\r\n" + gzip);
     });

@@ -29,7 +29,7 @@ using testsupport::StatisticsOf;
 constexpr size_t kCap = CHttpDownloaderBase::MAX_BODY_BYTES;
 
 // Answers each path with one kind of misbehaviour.
-void MisbehavingScript(RawServer& server, int fd, const std::string& head) {
+void MisbehavingScript(RawServer& server, testsupport::SocketHandle fd, const std::string& head) {
     const std::string path = RawServer::PathOf(head);
     if (path == "/reset") {
         RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 100000\r\n\r\n");
@@ -70,7 +70,10 @@ void MisbehavingScript(RawServer& server, int fd, const std::string& head) {
 
 class NetworkFaultsTest : public ::testing::Test {
 protected:
-    NetworkFaultsTest() : server([this](int fd, const std::string& head) { MisbehavingScript(server, fd, head); }) {}
+    NetworkFaultsTest()
+        : server([this](testsupport::SocketHandle fd, const std::string& head) {
+              MisbehavingScript(server, fd, head);
+          }) {}
     void SetUp() override {
         ASSERT_NE(server.Port(), 0);
         mivo.SetHost(&host);

@@ -31,26 +31,26 @@ protected:
     void SetUp() override {
         platform::SetThreadAnsiCodePage(65001);
         host.gateAnswer = GateAnswer::Supplied;
-        server.Http().Get("/page", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content("<html>Bj\xC3\xB6rk \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xB5</html>", "text/html");
+        server.Get("/page", [](const testsupport::Request&, testsupport::Response& res) {
+            res.SetContent("<html>Bj\xC3\xB6rk \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xB5</html>", "text/html");
         });
-        server.Http().Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+        server.Get("/missing", [](const testsupport::Request&, testsupport::Response& res) {
             res.status = 404;
-            res.set_content("gone", "text/html");
+            res.SetContent("gone", "text/html");
         });
-        server.Http().Get("/slow", [](const httplib::Request&, httplib::Response& res) {
+        server.Get("/slow", [](const testsupport::Request&, testsupport::Response& res) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
-            res.set_content("slow", "text/plain");
+            res.SetContent("slow", "text/plain");
         });
-        server.Http().Get("/stopper", [this](const httplib::Request&, httplib::Response& res) {
+        server.Get("/stopper", [this](const testsupport::Request&, testsupport::Response& res) {
             host.stop = true;  // the host asks to stop while the page is on its way
-            res.set_content("page", "text/plain");
+            res.SetContent("page", "text/plain");
         });
-        server.Http().Get("/zero", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content(std::string("abc\0def", 7), "text/plain");
+        server.Get("/zero", [](const testsupport::Request&, testsupport::Response& res) {
+            res.SetContent(std::string("abc\0def", 7), "text/plain");
         });
-        server.Http().Get("/latin1", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content("caf\xE9", "text/plain");
+        server.Get("/latin1", [](const testsupport::Request&, testsupport::Response& res) {
+            res.SetContent("caf\xE9", "text/plain");
         });
         server.Start();
     }
@@ -241,7 +241,7 @@ TEST(PageDownloadCodePageTest, UrlCharactersTheAnsiPageLacksBecomeQuestionMarks)
     std::vector<std::string> targets;
     // Raw, since a well-formed server refuses some of these targets before a
     // handler could see them.
-    RawServer server([&](int fd, const std::string& head) {
+    RawServer server([&](testsupport::SocketHandle fd, const std::string& head) {
         const size_t start = head.find(' ') + 1;
         {
             std::lock_guard<std::mutex> lock(mutex);

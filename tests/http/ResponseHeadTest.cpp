@@ -24,7 +24,7 @@ namespace {
 constexpr uint32_t kUntouched = 4242;  // last error before the download
 
 // Sends the head (and the start of a body) chosen by the path, then holds.
-void HeadThenStall(RawServer& server, int fd, const std::string& head) {
+void HeadThenStall(RawServer& server, testsupport::SocketHandle fd, const std::string& head) {
     const std::string path = RawServer::PathOf(head);
     std::string reply;
     if (path == "/not-found") {
@@ -72,7 +72,9 @@ struct Row {
 
 TEST(ResponseHeadTest, TheResponseStepEndsWithTheFinalHead) {
     platform::SetThreadAnsiCodePage(65001);
-    RawServer server([&server](int fd, const std::string& head) { HeadThenStall(server, fd, head); });
+    RawServer server([&server](testsupport::SocketHandle fd, const std::string& head) {
+        HeadThenStall(server, fd, head);
+    });
     ASSERT_NE(server.Port(), 0);
     const std::wstring timeoutWarning = L"HttpDownloader::DownloadData WinHttpQueryDataAvailable error=[" +
                                         std::to_wstring(platform::kHttpErrorTimeout) + L"]";
@@ -111,7 +113,7 @@ TEST(ResponseHeadTest, TheResponseStepEndsWithTheFinalHead) {
 // large head within the limit is read.
 TEST(ResponseHeadTest, OversizedHeadsFailWithTheHeaderSizeCode) {
     platform::SetThreadAnsiCodePage(65001);
-    RawServer server([](int fd, const std::string& head) {
+    RawServer server([](testsupport::SocketHandle fd, const std::string& head) {
         const std::string path = RawServer::PathOf(head);
         auto filler = [](int lines) {
             std::string text;

@@ -97,7 +97,7 @@ constexpr seconds kWatchdogLimit{20};
 
 // Answers by path: a body or a head that drips a byte every half second, or
 // nothing at all; anything else is a small page at once.
-void StallingScript(RawServer& server, int fd, const std::string& head) {
+void StallingScript(RawServer& server, testsupport::SocketHandle fd, const std::string& head) {
     const std::string path = RawServer::PathOf(head);
     if (path == "/drip-body") {
         RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000\r\n\r\n");
@@ -134,7 +134,8 @@ protected:
     }
     void TearDown() override { platform::SetThreadAnsiCodePage(0); }
 
-    RawServer server{[this](int fd, const std::string& head) { StallingScript(server, fd, head); }};
+    RawServer server{
+        [this](testsupport::SocketHandle fd, const std::string& head) { StallingScript(server, fd, head); }};
     testsupport::FullListener fullListener;
 };
 

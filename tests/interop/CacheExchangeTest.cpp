@@ -122,9 +122,10 @@ protected:
         fs::create_directories(root / "mivo" / readerId);
         fs::copy_file(letter, root / "mivo" / readerId / "K.ARTISTCACHE");
         const fs::path report = folder / ("report-" + reader.name + ".txt");
-        const ProcessResult result = reader.Run({"read", reader.PathArgument(root),
-                                                 reader.PathArgument(folder / "names.txt"), reader.PathArgument(report)},
-                                                folder.path());
+        const ProcessResult result =
+            reader.Run({"read", reader.PathArgument(root), reader.PathArgument(folder / "names.txt"),
+                        reader.PathArgument(report)},
+                       folder.path());
         EXPECT_EQ(result.exitCode, 0) << reader.name << ": " << result.err;
         return ReadBytes(report);
     }

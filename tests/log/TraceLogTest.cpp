@@ -31,7 +31,6 @@ using tracefile::MessageOf;
 using tracefile::ReadLines;
 using tracefile::RunFiles;
 
-
 TEST_F(TraceLogTest, NothingIsWrittenBeforeOpenAndNoFileBeforeTheFirstPassingLine) {
     TempFolder dir;
     TheTraceLog().Write(TRACE_ERROR, L"dropped before open");

@@ -22,11 +22,10 @@ namespace {
 const wchar_t kName[] = L"Ki\u015Bka \u042F\u0440\u043E \U00010437";
 
 // The name as UTF-16LE, written out code unit by code unit.
-const std::string kNameBytes(
-    "K\0i\0\x5B\x01k\0a\0 \0"  // Kiśka
-    "\x2F\x04\x40\x04\x3E\x04 \0"  // Яро
-    "\x01\xD8\x37\xDC",          // U+10437 as the pair D801 DC37
-    24);
+const std::string kNameBytes("K\0i\0\x5B\x01k\0a\0 \0"      // Kiśka
+                             "\x2F\x04\x40\x04\x3E\x04 \0"  // Яро
+                             "\x01\xD8\x37\xDC",            // U+10437 as the pair D801 DC37
+                             24);
 
 const std::string kLineEnd("\r\0\n\0", 4);
 const std::string kMark("\xFF\xFE", 2);
@@ -95,7 +94,11 @@ TEST_F(TraceLogUtf16Test, LoneHalvesAndControlCharactersKeepTheirOwnForm) {
         std::string bytes;  // the message part as UTF-16LE
     } rows[] = {
         {"lone high half", {L'a', static_cast<wchar_t>(0xD801)}, std::string("a\0\x01\xD8", 4)},
-        {"lone low half", {static_cast<wchar_t>(0xDC37), L'b'}, std::string("\x37\xDC" "b\0", 4)},
+        {"lone low half",
+         {static_cast<wchar_t>(0xDC37), L'b'},
+         std::string("\x37\xDC"
+                     "b\0",
+                     4)},
         {"line break escaped", L"a\nb", std::string("a\0\\\0n\0b\0", 8)},
         {"Latin-1 letter", L"\u00E9", std::string("\xE9\0", 2)},
     };

@@ -74,13 +74,13 @@ TEST(FileAccessTest, RefusalsGiveTheirCauses) {
         {"a missing folder on the way", dir.Wide("missing/file"), CFile::modeCreate | CFile::modeWrite,
          CFileException::none, true, false},
         {"a folder", dir.Wide("folder"), CFile::modeRead, CFileException::accessDenied, false, false},
-        {"a folder for writing", dir.Wide("folder"), CFile::modeCreate | CFile::modeWrite,
-         CFileException::accessDenied, false, false},
+        {"a folder for writing", dir.Wide("folder"), CFile::modeCreate | CFile::modeWrite, CFileException::accessDenied,
+         false, false},
         {"the null device", kNullDevice, CFile::modeRead, CFileException::accessDenied, false, false},
-        {"the null device for writing", kNullDevice, CFile::modeCreate | CFile::modeWrite,
-         CFileException::accessDenied, false, false},
-        {"a taken name for a new file", dir.Wide("taken"),
-         CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite, CFileException::none, false, true},
+        {"the null device for writing", kNullDevice, CFile::modeCreate | CFile::modeWrite, CFileException::accessDenied,
+         false, false},
+        {"a taken name for a new file", dir.Wide("taken"), CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite,
+         CFileException::none, false, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);

@@ -9,8 +9,8 @@
 
 #include "platform/CodePage.h"
 #include "platform/IniText.h"
-#include "tests/support/FileBytes.h"
 #include "tests/platform/IniFileFixture.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 
 namespace {

@@ -15,10 +15,9 @@ namespace {
 
 // A name with letters outside Latin-1 and one outside the BMP (U+10437, a
 // Deseret letter), as UTF-8 bytes written out one by one.
-const std::string kNameUtf8 =
-    "Ki\xC5\x9Bka "                      // Kiśka
-    "\xD0\xAF\xD1\x80\xD0\xBE "          // Яро
-    "\xF0\x90\x90\xB7";                  // U+10437
+const std::string kNameUtf8 = "Ki\xC5\x9Bka "              // Kiśka
+                              "\xD0\xAF\xD1\x80\xD0\xBE "  // Яро
+                              "\xF0\x90\x90\xB7";          // U+10437
 // The same name as wide text: the letter above U+FFFF is one element or a pair.
 std::wstring NameWide() {
     std::wstring text = L"Ki\u015Bka \u042F\u0440\u043E ";
@@ -43,7 +42,10 @@ TEST(UnicodeTest, LoneSurrogatesBecomeTheReplacementCharacter) {
         std::wstring text;
         std::string utf8;
     } rows[] = {
-        {"lone high half", {L'a', static_cast<wchar_t>(0xD801), L'b'}, "a\xEF\xBF\xBD" "b"},
+        {"lone high half",
+         {L'a', static_cast<wchar_t>(0xD801), L'b'},
+         "a\xEF\xBF\xBD"
+         "b"},
         {"lone low half", {L'a', static_cast<wchar_t>(0xDC37)}, "a\xEF\xBF\xBD"},
         {"high half at the end", {static_cast<wchar_t>(0xD801)}, "\xEF\xBF\xBD"},
         {"halves the wrong way round",

@@ -28,7 +28,9 @@ protected:
     CArtistUrlCache cache{platform::FromUtf8(root.Utf8()), kSourceName, kSourceId};
     LogCapture log;
 
-    std::string CacheFolder() const { return root.Utf8() + kSeparator + "mivo" + kSeparator + Show(kSourceId) + kSeparator; }
+    std::string CacheFolder() const {
+        return root.Utf8() + kSeparator + "mivo" + kSeparator + Show(kSourceId) + kSeparator;
+    }
 
     std::string Lookup(const CString& name, float maxDifference = 1.0f) {
         CString result;

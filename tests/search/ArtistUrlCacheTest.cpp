@@ -11,11 +11,11 @@
 
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
+#include "tests/search/ArtistUrlCacheFixture.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/SpecialFiles.h"
 #include "tests/support/TempFolder.h"
-#include "tests/search/ArtistUrlCacheFixture.h"
 
 namespace {
 
@@ -181,8 +181,7 @@ TEST_F(ArtistUrlCacheTest, CacheFilesThatAreNotPlainWritableFilesAreLeftAlone) {
              std::filesystem::create_symlink(outside + "/made-through-link", file);
          },
          nullptr},
-        {"a FIFO", [](const std::string& file, const std::string&) { ASSERT_TRUE(MakeFifo(file)); },
-         nullptr},
+        {"a FIFO", [](const std::string& file, const std::string&) { ASSERT_TRUE(MakeFifo(file)); }, nullptr},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);

@@ -1,5 +1,5 @@
 // Test helpers for the catalogue search: a scripted catalogue site served by
-// cpp-httplib on 127.0.0.1 (the plug-in reaches it as its HTTP proxy, so the
+// the tests' loopback server on 127.0.0.1 (the plug-in reaches it as its HTTP proxy, so the
 // site's real addresses arrive in absolute form), and builders for the three
 // kinds of catalogue page.
 //
@@ -9,17 +9,14 @@
 #pragma once
 
 #include <cctype>
-#include <chrono>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
-#include <httplib.h>
-
 #include "platform/CodePage.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace searchtest {
 
@@ -28,26 +25,20 @@ constexpr const char* kSite = "www.catalogue.example";
 class ScriptedSite {
 public:
     ScriptedSite() {
-        m_server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+        m_server.Get(".*", [this](const testsupport::Request& request, testsupport::Response& response) {
             const std::string target = OriginForm(request.target);
             std::lock_guard<std::mutex> lock(m_mutex);
             m_requests.push_back(target);
             auto page = m_pages.find(target);
             if (page == m_pages.end()) {
                 response.status = 404;
-                response.set_content("<html><body>Not Found</body></html>", "text/html");
+                response.SetContent("<html><body>Not Found</body></html>", "text/html");
                 return;
             }
             response.status = page->second.first;
-            response.set_content(page->second.second, "text/html; charset=utf-8");
+            response.SetContent(page->second.second, "text/html; charset=utf-8");
         });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~ScriptedSite() {
-        m_server.stop();
-        m_thread.join();
+        m_server.Start();
     }
     ScriptedSite(const ScriptedSite&) = delete;
     ScriptedSite& operator=(const ScriptedSite&) = delete;
@@ -67,7 +58,7 @@ public:
         m_requests.clear();
     }
     // The "HttpProxy" answer that routes the plug-in here.
-    std::wstring Proxy() const { return L"127.0.0.1:" + std::to_wstring(m_port); }
+    std::wstring Proxy() const { return L"127.0.0.1:" + std::to_wstring(m_server.Port()); }
 
 private:
     // "http://www.catalogue.example:80/x?y" -> "/x?y"; origin-form targets stay.
@@ -77,12 +68,10 @@ private:
         return path == std::string::npos ? "/" : target.substr(path);
     }
 
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
     mutable std::mutex m_mutex;
     std::map<std::string, std::pair<int, std::string>> m_pages;
     std::vector<std::string> m_requests;
+    testsupport::LoopbackServer m_server;  // stops first, so no handler outlives the pages
 };
 
 // A search result page with one artist hit (link plus attribution span) per

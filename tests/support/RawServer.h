@@ -13,10 +13,6 @@
 // Nothing here reaches beyond loopback.
 #pragma once
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -34,11 +30,12 @@ class RawServer {
 public:
     // script(fd, requestHead) answers one connection; requestHead is the
     // request line and headers as received. The socket is closed after it.
-    using Script = std::function<void(int fd, const std::string& requestHead)>;
+    using Script = std::function<void(SocketHandle fd, const std::string& requestHead)>;
 
-    explicit RawServer(Script script) : m_script(std::move(script)) {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const int port = BindLoopback(m_listener);
+    // Listens on port (0: a free one) of 127.0.0.1; Port() stays 0 when it cannot.
+    explicit RawServer(Script script, int port = 0) : m_script(std::move(script)) {
+        m_listener = OpenTcpSocket();
+        port = BindLoopback(m_listener, port);
         if (port == 0 || ::listen(m_listener, 16) != 0) return;
         m_port = port;
         m_acceptor = std::thread([this] { AcceptLoop(); });
@@ -51,7 +48,7 @@ public:
         }
         if (m_acceptor.joinable()) m_acceptor.join();
         for (std::thread& connection : m_connections) connection.join();
-        if (m_listener >= 0) ::close(m_listener);
+        CloseSocket(m_listener);
     }
     RawServer(const RawServer&) = delete;
     RawServer& operator=(const RawServer&) = delete;
@@ -68,7 +65,7 @@ public:
 
     // Sends bytes one at a time, one every gap, inside a script; false when
     // it stopped early because the peer has gone or the server is being destroyed.
-    bool Drip(int fd, const std::string& bytes, std::chrono::milliseconds gap) {
+    bool Drip(SocketHandle fd, const std::string& bytes, std::chrono::milliseconds gap) {
         for (const char byte : bytes) {
             if (!Send(fd, std::string(1, byte))) return false;
             if (m_holds.WaitFor(gap)) return false;
@@ -77,10 +74,10 @@ public:
     }
 
     // Sends all of bytes; false when the peer has gone.
-    static bool Send(int fd, const std::string& bytes) {
+    static bool Send(SocketHandle fd, const std::string& bytes) {
         size_t sent = 0;
         while (sent < bytes.size()) {
-            const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            const long n = SendSome(fd, bytes.data() + sent, bytes.size() - sent);
             if (n <= 0) return false;
             sent += static_cast<size_t>(n);
         }
@@ -100,10 +97,7 @@ public:
         return size + data + "\r\n";
     }
     // Makes the coming close send a reset instead of an orderly end.
-    static void ResetOnClose(int fd) {
-        const linger abort{1, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    }
+    static void ResetOnClose(SocketHandle fd) { SetResetOnClose(fd); }
     // The path of the request line of requestHead ("GET /x HTTP/1.1" gives "/x";
     // an absolute-form target gives its path).
     static std::string PathOf(const std::string& requestHead) {
@@ -126,28 +120,26 @@ private:
                 std::lock_guard<std::mutex> lock(m_mutex);
                 if (m_stopping) return;
             }
-            pollfd ready{m_listener, POLLIN, 0};
-            if (::poll(&ready, 1, 50) <= 0) continue;
-            const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0) continue;
+            if (!WaitReadable(m_listener, 50)) continue;
+            const SocketHandle fd = AcceptConnection(m_listener);
+            if (fd == kNoSocket) continue;
             m_connections.emplace_back([this, fd] {
                 const std::string head = ReadHead(fd);
                 m_script(fd, head);
-                ::close(fd);
+                CloseSocket(fd);
             });
         }
     }
 
     // Reads up to the empty line that ends the request head (at most 64 KB, 5 s).
-    static std::string ReadHead(int fd) {
+    static std::string ReadHead(SocketHandle fd) {
         std::string head;
         char buffer[4096];
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 &&
                std::chrono::steady_clock::now() < deadline) {
-            pollfd ready{fd, POLLIN, 0};
-            if (::poll(&ready, 1, 100) <= 0) continue;
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (!WaitReadable(fd, 100)) continue;
+            const long n = ReceiveSome(fd, buffer, sizeof buffer);
             if (n <= 0) break;
             head.append(buffer, static_cast<size_t>(n));
         }
@@ -155,7 +147,7 @@ private:
     }
 
     Script m_script;
-    int m_listener = -1;
+    SocketHandle m_listener = kNoSocket;
     int m_port = 0;
     std::thread m_acceptor;
     std::vector<std::thread> m_connections;  // touched by the acceptor thread only, until it is joined
@@ -166,9 +158,9 @@ private:
 
 // A port on 127.0.0.1 on which nothing listens: bound, then closed again.
 inline int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const SocketHandle fd = OpenTcpSocket();
     const int port = BindLoopback(fd);
-    if (fd >= 0) ::close(fd);
+    CloseSocket(fd);
     return port;
 }
 
@@ -178,18 +170,16 @@ inline int ClosedPort() {
 class FullListener {
 public:
     FullListener() {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        m_waiting = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        m_listener = OpenTcpSocket();
+        m_waiting = OpenTcpSocket();
         const int port = BindLoopback(m_listener);
-        const sockaddr_in address = LoopbackEndpoint(port);
-        if (port == 0 || m_waiting < 0 || ::listen(m_listener, 0) != 0 ||
-            ::connect(m_waiting, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        if (port == 0 || m_waiting == kNoSocket || ::listen(m_listener, 0) != 0 || !ConnectLoopback(m_waiting, port))
             return;
         m_port = port;
     }
     ~FullListener() {
-        if (m_waiting >= 0) ::close(m_waiting);
-        if (m_listener >= 0) ::close(m_listener);
+        CloseSocket(m_waiting);
+        CloseSocket(m_listener);
     }
     FullListener(const FullListener&) = delete;
     FullListener& operator=(const FullListener&) = delete;
@@ -200,8 +190,8 @@ public:
     std::string Address(const std::string& path) const { return LoopbackAddress(m_port, path); }
 
 private:
-    int m_listener = -1;
-    int m_waiting = -1;
+    SocketHandle m_listener = kNoSocket;
+    SocketHandle m_waiting = kNoSocket;
     int m_port = 0;
 };
 

@@ -32,7 +32,10 @@ TEST(StdioFileExPlanesTest, ANameOfEveryPlaneIsWrittenAsTheSameBytesInEachMode) 
         std::wstring readBack;
     } rows[] = {
         {"UTF-16LE with the pair", CStdioFileEx::modeUtf16Text, 0,
-         std::string("\xFF\xFE" "K\0i\0\x5B\x01k\0a\0 \0\x2F\x04\x40\x04\x3E\x04 \0\x01\xD8\x37\xDC\n\0", 28), kName},
+         std::string("\xFF\xFE"
+                     "K\0i\0\x5B\x01k\0a\0 \0\x2F\x04\x40\x04\x3E\x04 \0\x01\xD8\x37\xDC\n\0",
+                     28),
+         kName},
         {"UTF-8", 0, 65001, "Ki\xC5\x9Bka \xD0\xAF\xD1\x80\xD0\xBE \xF0\x90\x90\xB7\n", kName},
         {"single-byte page: one # per letter it lacks", 0, 1252, "Ki#ka ### #\n", L"Ki#ka ### #"},
     };

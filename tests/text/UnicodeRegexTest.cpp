@@ -40,11 +40,17 @@ TEST(UnicodeRegexTest, ClassesAndCaseFoldingCoverEveryScript) {
         {"Latin-1 letters fold", L"BJ\u00D6RK bj\u00F6rk", L"bj\u00F6rk", false, {L"BJ\u00D6RK", L"bj\u00F6rk"}},
         {"upper-case pattern folds", L"bj\u00F6rk", L"BJ\u00D6RK", false, {L"bj\u00F6rk"}},
         {"case counts when asked", L"BJ\u00D6RK bj\u00F6rk", L"bj\u00F6rk", true, {L"bj\u00F6rk"}},
-        {"Cyrillic folds", L"\u042F\u0420\u041E \u044F\u0440\u043E", L"\u044F\u0440\u043E", false,
+        {"Cyrillic folds",
+         L"\u042F\u0420\u041E \u044F\u0440\u043E",
+         L"\u044F\u0440\u043E",
+         false,
          {L"\u042F\u0420\u041E", L"\u044F\u0440\u043E"}},
         {"Greek final sigma folds", L"\u039F\u03A3 \u03BF\u03C2", L"\u03BF\u03C3", false, {L"\u039F\u03A3"}},
         {"class of a folded letter", L"\u00C9t\u00E9", L"[\u00E9]", false, {L"\u00C9", L"\u00E9"}},
-        {"word characters of every script", L"caf\u00E9, \u042F\u0440\u043E! \u65E5\u672C", L"\\w+", true,
+        {"word characters of every script",
+         L"caf\u00E9, \u042F\u0440\u043E! \u65E5\u672C",
+         L"\\w+",
+         true,
          {L"caf\u00E9", L"\u042F\u0440\u043E", L"\u65E5\u672C"}},
         {"digits are the ASCII ones", L"\u0661\u0662 12 \uFF13", L"\\d+", true, {L"12"}},
         {"four digits make a year", L"14/05/1971", L"\\d\\d\\d\\d", true, {L"1971"}},
@@ -52,11 +58,15 @@ TEST(UnicodeRegexTest, ClassesAndCaseFoldingCoverEveryScript) {
         {"no-break space is not", L"a\u00A0b", L"\\s", true, {}},
         {"upper-case class", L"a\u0416b\u00C9", L"[[:upper:]]", true, {L"\u0416", L"\u00C9"}},
         {"punctuation is not a word character", L"a-b", L"\\W", true, {L"-"}},
-        {"a letter above U+FFFF matches itself", L"x\U00010437y\U00010437", L"\U00010437", true,
+        {"a letter above U+FFFF matches itself",
+         L"x\U00010437y\U00010437",
+         L"\U00010437",
+         true,
          {L"\U00010437", L"\U00010437"}},
     };
     LogCapture log;
-    for (const auto& row : rows) EXPECT_EQ(AllMatches(row.subject, row.pattern, row.caseSensitive), row.expected) << row.name;
+    for (const auto& row : rows)
+        EXPECT_EQ(AllMatches(row.subject, row.pattern, row.caseSensitive), row.expected) << row.name;
     EXPECT_TRUE(log.Lines().empty()) << "no row may write a message";
 }
 
