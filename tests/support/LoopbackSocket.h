@@ -9,6 +9,8 @@
 #include <ws2tcpip.h>
 #else
 #include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -92,6 +94,36 @@ inline bool WaitReadable(SocketHandle socket, int ms) {
 #else
     pollfd ready{socket, POLLIN, 0};
     return ::poll(&ready, 1, ms) > 0;
+#endif
+}
+
+// True when socket can take more bytes within ms milliseconds.
+inline bool WaitWritable(SocketHandle socket, int ms) {
+#ifdef _WIN32
+    WSAPOLLFD ready{socket, POLLWRNORM, 0};
+    return ::WSAPoll(&ready, 1, ms) > 0;
+#else
+    pollfd ready{socket, POLLOUT, 0};
+    return ::poll(&ready, 1, ms) > 0;
+#endif
+}
+
+// Makes sends and receives on socket return at once instead of waiting.
+inline void SetNonBlocking(SocketHandle socket) {
+#ifdef _WIN32
+    u_long on = 1;
+    ::ioctlsocket(socket, FIONBIO, &on);
+#else
+    ::fcntl(socket, F_SETFL, ::fcntl(socket, F_GETFL) | O_NONBLOCK);
+#endif
+}
+
+// True when the last failed send or receive would have had to wait.
+inline bool LastCallWouldBlock() {
+#ifdef _WIN32
+    return ::WSAGetLastError() == WSAEWOULDBLOCK;
+#else
+    return errno == EAGAIN || errno == EWOULDBLOCK;
 #endif
 }
 

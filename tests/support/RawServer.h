@@ -13,6 +13,7 @@
 // Nothing here reaches beyond loopback.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -46,6 +47,7 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_stopping = true;
         }
+        m_closing = true;
         if (m_acceptor.joinable()) m_acceptor.join();
         for (std::thread& connection : m_connections) connection.join();
         CloseSocket(m_listener);
@@ -73,13 +75,21 @@ public:
         return true;
     }
 
-    // Sends all of bytes; false when the peer has gone.
+    // Sends all of bytes; false when the peer has gone, or when it stops
+    // reading while the server that owns fd is being destroyed (a client may
+    // keep a connection it gave up open for a while, and a send to it must
+    // not hold the destruction up).
     static bool Send(SocketHandle fd, const std::string& bytes) {
         size_t sent = 0;
         while (sent < bytes.size()) {
             const long n = SendSome(fd, bytes.data() + sent, bytes.size() - sent);
-            if (n <= 0) return false;
-            sent += static_cast<size_t>(n);
+            if (n > 0) {
+                sent += static_cast<size_t>(n);
+                continue;
+            }
+            if (n == 0 || !LastCallWouldBlock()) return false;
+            while (!WaitWritable(fd, 100))
+                if (t_closing && *t_closing) return false;
         }
         return true;
     }
@@ -123,7 +133,11 @@ private:
             if (!WaitReadable(m_listener, 50)) continue;
             const SocketHandle fd = AcceptConnection(m_listener);
             if (fd == kNoSocket) continue;
+            // Connection sockets do not block, so that Send() can give up on a
+            // peer that stopped reading once the server is being destroyed.
+            SetNonBlocking(fd);
             m_connections.emplace_back([this, fd] {
+                t_closing = &m_closing;
                 const std::string head = ReadHead(fd);
                 m_script(fd, head);
                 CloseSocket(fd);
@@ -154,6 +168,10 @@ private:
     HandlerRelease m_holds;
     std::mutex m_mutex;  // guards m_stopping
     bool m_stopping = false;
+    std::atomic<bool> m_closing{false};  // set once destruction has begun
+
+    // The closing flag of the server whose connection this thread answers.
+    static inline thread_local const std::atomic<bool>* t_closing = nullptr;
 };
 
 // A port on 127.0.0.1 on which nothing listens: bound, then closed again.
