@@ -32,15 +32,21 @@ bool IsOwnRunFile(const std::string& name) {
            name.compare(name.size() - length, length, suffix) == 0;
 }
 
+// The last kMaxReadBytes bytes (at most) of file as it stood when it was
+// opened: a file that grows meanwhile is not followed past that.
 std::string TailOfFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return {};
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
+    if (size <= 0) return {};
     // Whole UTF-16 units only.
     const std::streamoff start = size > kMaxReadBytes ? (size - kMaxReadBytes) & ~std::streamoff(1) : 0;
     in.seekg(start);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string bytes(static_cast<size_t>(size - start), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
 }
 
 std::wstring DecodeUtf16Le(const std::string& bytes) {
@@ -129,7 +135,8 @@ std::vector<std::string> TraceLogFolder::ExplainingLines(size_t maxLines) const 
     std::error_code error;
     for (fs::directory_iterator it(m_path, error), end; !error && it != end; it.increment(error)) {
         std::error_code ignored;
-        if (!it->is_regular_file(ignored) || !IsOwnRunFile(PathToUtf8(it->path().filename()))) continue;
+        // A link is not followed, wherever it points: the plug-in writes plain files.
+        if (!fs::is_regular_file(it->symlink_status(ignored)) || !IsOwnRunFile(PathToUtf8(it->path().filename()))) continue;
         if (it->last_write_time(ignored) < earliest) continue;
         files.push_back(it->path());
     }

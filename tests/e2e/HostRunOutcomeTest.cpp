@@ -173,4 +173,16 @@ TEST(HostTraceLogFolder, ReadsOnlyThisProcesssFilesAndRemovesAPrivateFolder) {
     EXPECT_TRUE(fs::exists(temp / own)) << "the user's folder is left alone";
 }
 
+TEST(HostTraceLogFolder, ALinkNamedAsThisRunsFileIsNotFollowed) {
+    TempFolder temp;
+    char own[64];
+    std::snprintf(own, sizeof own, "mivo_20260101_100000_%X.txt", static_cast<unsigned>(getpid()));
+    const fs::path elsewhere = temp / "elsewhere.txt";
+    std::ofstream(elsewhere, std::ios::binary) << Utf16File(u"10:00:00.000 1A WRN: not the plug-in's\r\n");
+    fs::create_directory(temp / "log");
+    fs::create_symlink(elsewhere, temp / "log" / own);
+    const TraceLogFolder user(temp / "log");
+    EXPECT_EQ(user.ExplainingLines(10), std::vector<std::string>{});
+}
+
 }  // namespace
