@@ -24,8 +24,12 @@ std::string LowerExtension(const std::string& path) {
   return extension;
 }
 
+// A file counts as audio only when TagLib found its audio stream: an MPEG
+// reader accepts any bytes but finds no frame in text.
 std::unique_ptr<TagLib::File> Valid(std::unique_ptr<TagLib::File> file) {
-  return file && file->isValid() ? std::move(file) : nullptr;
+  if (!file || !file->isValid()) return nullptr;
+  const TagLib::AudioProperties* audio = file->audioProperties();
+  return audio && audio->sampleRate() > 0 ? std::move(file) : nullptr;
 }
 
 }  // namespace
