@@ -15,16 +15,16 @@
 namespace mivo_host {
 
 struct OpenedFile {
-  std::unique_ptr<FdStream> stream;
-  bool readOnly = false;
-  std::optional<TagFailure> failure;
+    std::unique_ptr<FdStream> stream;
+    bool readOnly = false;
+    std::optional<TagFailure> failure;
 };
 
 // Opens the regular file at path for reading.
 OpenedFile OpenForReading(const std::string& path);
 
 // Edits the copy of the file at path with edit and puts the copy in its place.
-std::optional<TagFailure> ReplaceFileSafely(
-    const std::string& path, const std::function<std::optional<TagFailure>(FdStream&)>& edit);
+std::optional<TagFailure> ReplaceFileSafely(const std::string& path,
+                                            const std::function<std::optional<TagFailure>(FdStream&)>& edit);
 
 }  // namespace mivo_host

@@ -7,8 +7,8 @@
 namespace mivo_host {
 
 struct StrayCopiesRemoved {
-  size_t removed = 0;
-  std::vector<std::string> failures;  // a line per copy that could not be removed
+    size_t removed = 0;
+    std::vector<std::string> failures;  // a line per copy that could not be removed
 };
 
 // Removes the regular files in folder named like our temporary copies; links
