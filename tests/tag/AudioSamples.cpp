@@ -84,6 +84,14 @@ std::string OggAudioPackets(const std::string& bytes, size_t headerPackets) {
 
 }  // namespace
 
+size_t StrayCopiesIn(const fs::path& folder) {
+    size_t copies = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        copies += entry.path().filename().string().find(".mivo-tmp-") != std::string::npos;
+    }
+    return copies;
+}
+
 int RunCommand(const std::string& command) {
     int status = std::system((command + " >/dev/null 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

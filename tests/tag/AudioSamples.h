@@ -24,6 +24,9 @@ std::string AudioPayload(AudioFormat format, const std::filesystem::path& path);
 // The ID3v2 major version of an MP3 file, 0 without a tag.
 int Id3v2Version(const std::filesystem::path& path);
 
+// How many of our temporary copies folder holds.
+size_t StrayCopiesIn(const std::filesystem::path& folder);
+
 // Runs a shell command line; its exit status.
 int RunCommand(const std::string& command);
 

@@ -20,14 +20,6 @@ namespace {
 using test::AudioFormat;
 namespace fs = std::filesystem;
 
-size_t CopiesIn(const fs::path& folder) {
-    size_t copies = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        copies += entry.path().filename().string().find(".mivo-tmp-") != std::string::npos;
-    }
-    return copies;
-}
-
 // Rewrites file's tags, two titles in turn, until killed.
 [[noreturn]] void WriteForever(const fs::path& file, const std::vector<unsigned char>& cover) {
     for (unsigned round = 0;; ++round) {
@@ -66,7 +58,7 @@ TEST(CrashSafety, KilledWriterLeavesAWholeFile) {
         StrayCopiesRemoved removed = RemoveStrayCopies(folder.path().string());
         EXPECT_TRUE(removed.failures.empty());
         straysRemoved += removed.removed;
-        ASSERT_EQ(CopiesIn(folder.path()), 0u);
+        ASSERT_EQ(test::StrayCopiesIn(folder.path()), 0u);
 
         ReadTagsResult read = ReadAudioTags(file.string());
         ASSERT_TRUE(read.Ok()) << read.failure->message;

@@ -49,13 +49,6 @@ private:
     bool m_mounted = false;
 };
 
-bool HasStrayCopy(const fs::path& folder) {
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().filename().string().find(".mivo-tmp-") != std::string::npos) return true;
-    }
-    return false;
-}
-
 // A write that runs out of room leaves the file as it was, says why, and the
 // next, smaller file is still tagged.
 TEST(FullDisk, FailedWriteLeavesTheFileAndOthersGoOn) {
@@ -93,7 +86,7 @@ TEST(FullDisk, FailedWriteLeavesTheFileAndOthersGoOn) {
         EXPECT_EQ(written.failure->kind, TagFailureKind::WriteFailed);
         EXPECT_EQ(written.failure->message, row.message);
         EXPECT_EQ(ReadBytes(large), before);
-        EXPECT_FALSE(HasStrayCopy(disk.Path()));
+        EXPECT_EQ(0u, test::StrayCopiesIn(disk.Path()));
 
         WriteTagsResult other = WriteAudioTags(small.string(), changes);
         ASSERT_TRUE(other.Ok()) << other.failure->message;

@@ -33,13 +33,6 @@ TagChanges AlbumChanges() {
     return changes;
 }
 
-bool HasStrayCopy(const fs::path& folder) {
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().filename().string().find(".mivo-tmp-") != std::string::npos) return true;
-    }
-    return false;
-}
-
 // Each format: written, read back by exiftool and by the engine, the audio
 // and the other tags unchanged.
 TEST(WriteAudioTags, EveryFormatReadBackIndependently) {
@@ -89,7 +82,7 @@ TEST(WriteAudioTags, EveryFormatReadBackIndependently) {
         EXPECT_EQ(tags["PictureType"], "Front Cover");
         EXPECT_EQ(test::AudioPayload(row.format, file), audioBefore);
         EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
-        EXPECT_FALSE(HasStrayCopy(folder.path()));
+        EXPECT_EQ(0u, test::StrayCopiesIn(folder.path()));
 
         ReadTagsResult read = ReadAudioTags(file.string());
         ASSERT_TRUE(read.Ok()) << read.failure->message;
@@ -179,7 +172,7 @@ TEST(WriteAudioTags, RefusedFilesStayAsTheyWere) {
         EXPECT_EQ(written.failure->kind, row.kind);
         EXPECT_EQ(written.failure->message, row.message);
         if (!before.empty()) EXPECT_EQ(ReadBytes(file), before);
-        EXPECT_FALSE(HasStrayCopy(folder.path()));
+        EXPECT_EQ(0u, test::StrayCopiesIn(folder.path()));
     }
     EXPECT_TRUE(ReadAudioTags((folder / "locked.flac").string()).readOnly);
     EXPECT_EQ(ReadAudioTags((folder / "notes.mp3").string()).failure->kind, TagFailureKind::NotAudio);
