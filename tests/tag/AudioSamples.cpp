@@ -7,6 +7,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "M4aSample.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 
@@ -110,6 +111,7 @@ std::string ExtensionOf(AudioFormat format) {
         case AudioFormat::Flac: return ".flac";
         case AudioFormat::Vorbis: return ".ogg";
         case AudioFormat::Opus: return ".opus";
+        case AudioFormat::M4a: return ".m4a";
     }
     return {};
 }
@@ -136,6 +138,7 @@ void MakeAudioFile(AudioFormat format, const fs::path& path, const std::string& 
             command = "opusenc --quiet --title Old --comment COMMENT='keep me'" +
                       (artist.empty() ? "" : " --artist " + Quoted(artist)) + " " + in + " " + out;
             break;
+        case AudioFormat::M4a: return MakeM4aFile(path, artist);
     }
     if (RunCommand(command) != 0) throw std::runtime_error("encoder failed: " + command);
     if (format == AudioFormat::Mp3Id3v24) {
@@ -156,6 +159,7 @@ std::string AudioPayload(AudioFormat format, const fs::path& path) {
         case AudioFormat::Flac: return FlacFrames(bytes);
         case AudioFormat::Vorbis: return OggAudioPackets(bytes, 3);
         case AudioFormat::Opus: return OggAudioPackets(bytes, 2);
+        case AudioFormat::M4a: return M4aMediaBytes(path);
     }
     return {};
 }

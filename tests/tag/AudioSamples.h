@@ -8,7 +8,7 @@
 
 namespace mivo_host::test {
 
-enum class AudioFormat { Mp3Id3v23, Mp3Id3v24, Flac, Vorbis, Opus };
+enum class AudioFormat { Mp3Id3v23, Mp3Id3v24, Flac, Vorbis, Opus, M4a };
 
 // The file's extension, with its dot.
 std::string ExtensionOf(AudioFormat format);
@@ -18,7 +18,8 @@ std::string ExtensionOf(AudioFormat format);
 void MakeAudioFile(AudioFormat format, const std::filesystem::path& path, const std::string& artist);
 
 // The bytes of the audio itself: an MP3 without its ID3v2 and ID3v1 tags,
-// a FLAC stream's frames, the audio packets of an Ogg stream.
+// a FLAC stream's frames, the audio packets of an Ogg stream, the bytes an
+// M4A file's chunk offset points at.
 std::string AudioPayload(AudioFormat format, const std::filesystem::path& path);
 
 // The ID3v2 major version of an MP3 file, 0 without a tag.
