@@ -200,3 +200,68 @@ TEST(WriteAudioTags, RefusedFilesStayAsTheyWere) {
 
 }  // namespace
 }  // namespace mivo_host
+
+namespace mivo_host {
+namespace {
+
+// A change of one part of a field keeps the file's other parts: the full
+// date when the year stays, the total when only the track number changes.
+TEST(WriteAudioTags, ChangesKeepTheRestOfAField) {
+    struct Row {
+        const char* name;
+        AudioFormat format;
+        const char* prepare;  // a command run on the file, "{}" standing for its path
+        TagChanges changes;
+        const char* key;  // exiftool's name of the field
+        const char* expected;
+    };
+    auto year = [](unsigned y) {
+        TagChanges changes;
+        changes.year = y;
+        return changes;
+    };
+    auto track = [](unsigned t) {
+        TagChanges changes;
+        changes.track = t;
+        return changes;
+    };
+    auto total = [](unsigned t) {
+        TagChanges changes;
+        changes.trackTotal = t;
+        return changes;
+    };
+    const Row rows[] = {
+        {"flac same year keeps the date", AudioFormat::Flac, "metaflac --set-tag=DATE=2004-05-01 {}", year(2004),
+         "Date", "2004-05-01"},
+        {"flac other year replaces the date", AudioFormat::Flac, "metaflac --set-tag=DATE=2004-05-01 {}", year(2005),
+         "Date", "2005"},
+        {"flac track keeps the total", AudioFormat::Flac, "metaflac --set-tag=TRACKTOTAL=12 {}", track(4), "Tracktotal",
+         "12"},
+        {"mp3 track keeps the total", AudioFormat::Mp3Id3v23, "", track(4), "Track", "4/12"},
+        {"mp3 total keeps the track number", AudioFormat::Mp3Id3v23, "", total(15), "Track", "3/15"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder folder;
+        fs::path file = folder / ("song" + test::ExtensionOf(row.format));
+        if (row.format == AudioFormat::Flac) {
+            test::MakeAudioFile(row.format, file, "");
+        } else {
+            // lame's own options give the MP3 a track number with its total.
+            ASSERT_EQ(test::RunCommand("sox -n -r 44100 -b 16 -c 1 " + test::Quoted((folder / "s.wav").string()) +
+                                       " synth 1 sine 440 && lame --quiet --tn 3/12 " +
+                                       test::Quoted((folder / "s.wav").string()) + " " + test::Quoted(file.string())),
+                      0);
+        }
+        std::string prepare = row.prepare;
+        if (size_t at = prepare.find("{}"); at != std::string::npos) {
+            prepare.replace(at, 2, test::Quoted(file.string()));
+            ASSERT_EQ(test::RunCommand(prepare), 0);
+        }
+        ASSERT_TRUE(WriteAudioTags(file.string(), row.changes).Ok());
+        EXPECT_EQ(test::ExifToolTags(file)[row.key], row.expected);
+    }
+}
+
+}  // namespace
+}  // namespace mivo_host
