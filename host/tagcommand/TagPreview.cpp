@@ -23,7 +23,7 @@ std::string FileRow(const FilePlan& file, const AlbumPlan& plan, bool withCover)
     const std::vector<FieldChange> changes = ChangedFields(*file.before, file.after);
     for (const FieldChange& change : changes)
         row += std::string("      ") + change.field + ": " + Safe(change.before) + " → " + Safe(change.after) + "\n";
-    if (withCover && file.skipped.empty()) row += "      cover: embedded\n";
+    if (withCover && file.skipped.empty()) row += "      cover: the album's cover image, as the front cover\n";
     else if (changes.empty()) row += "      no change\n";
     return row;
 }
