@@ -181,6 +181,58 @@ TEST_F(TagCommand, NothingIsWrittenWithoutConsent) {
     }
 }
 
+// Runs mivo on a new pseudo-terminal (its stdin, stdout and stderr), types
+// answer once the prompt shows, and answers all it wrote and its exit status.
+ProcessResult AnswerOnTerminal(std::vector<std::string> args, const fs::path& folder, const std::string& answer) {
+    args.insert(args.begin(), MIVO_HOST_PATH);
+    std::vector<std::string> env = host_e2e::ChildEnvironment(folder, {});
+    std::vector<char*> argv = host_e2e::Pointers(args);
+    std::vector<char*> envp = host_e2e::Pointers(env);
+    ProcessResult result;
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0) return result;
+    if (pid == 0) {
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    bool answered = false;
+    char buffer[1024];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);) {
+        if (n > 0) result.out.append(buffer, static_cast<size_t>(n));
+        if (!answered && result.out.find("Write these tags? [y/N] ") != std::string::npos) {
+            answered = write(terminal, answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
+        }
+    }
+    close(terminal);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+TEST_F(TagCommand, OnATerminalTheUserIsAsked) {
+    struct Row {
+        const char* answer;
+        bool written;
+    };
+    const Row rows[] = {{"y\n", true}, {"YES\n", true}, {"n\n", false}, {"\n", false}, {"yess\n", false}};
+    int index = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.answer);
+        const fs::path folder = TitledAlbum("asked " + std::to_string(++index) + "/" + kArtist + " - " + kAlbum, 1);
+        const std::string before = ReadBytes(folder / "01 Dreaming Away.mp3");
+        const ProcessResult run = AnswerOnTerminal(
+            {"--proxy", catalogue.Address(), "--delay", "0", "--no-cache", "tag", folder.string()}, temp.path(),
+            row.answer);
+        EXPECT_EQ(run.exitCode, 0) << run.out;
+        EXPECT_NE(run.out.find("Write these tags? [y/N]"), std::string::npos) << run.out;
+        EXPECT_EQ(ReadBytes(folder / "01 Dreaming Away.mp3") != before, row.written) << run.out;
+        EXPECT_NE(run.out.find(row.written ? "Written: 1 file" : "Nothing written."), std::string::npos) << run.out;
+    }
+}
+
 TEST_F(TagCommand, FilesThatCannotBeWrittenAreSkippedAndTheOthersWritten) {
     const fs::path folder = TitledAlbum("Jörmund Ekvall/Distant Horizon", 3);
     fs::permissions(folder / "02 Calling in the Rain.mp3", fs::perms(0444));
@@ -222,6 +274,32 @@ TEST_F(TagCommand, JsonDocumentHasTheSearchTheResultAndEachFileBeforeAndAfter) {
     EXPECT_EQ(album["unpairedTracks"][0], (Json{{"number", 3}, {"title", "Burning Again"}}));
     EXPECT_GE(document["statistics"]["downloads"], 2);
     EXPECT_FALSE(document.contains("error"));
+}
+
+TEST_F(TagCommand, CoverEmbeddedOrSavedBesideTheFiles) {
+    struct Row {
+        const char* mode;
+        bool embedded;  // the files hold a front cover afterwards
+        bool saved;     // cover.jpg stands beside them
+    };
+    const Row rows[] = {{"embed", true, false}, {"file", false, true}, {"none", false, false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.mode);
+        const fs::path folder = Folder(std::string("covers ") + row.mode + "/" + kArtist + " - " + kAlbum);
+        MakeTrackFile(AudioFormat::Flac, folder / "01 Dreaming Away.flac", Titled(kTracks[0]));
+        MakeTrackFile(AudioFormat::Mp3Id3v24, folder / "02 Calling in the Rain.mp3", Titled(kTracks[1]));
+        const ProcessResult run = Mivo({"tag", "--yes", "--cover", row.mode, folder.string()});
+        ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+        for (const char* file : {"01 Dreaming Away.flac", "02 Calling in the Rain.mp3"}) {
+            std::map<std::string, std::string> tags = ExifToolTags(folder / file);
+            EXPECT_EQ(tags["PictureType"], row.embedded ? "Front Cover" : "") << file;
+            EXPECT_EQ(tags["Album"], kAlbum) << file;
+        }
+        EXPECT_EQ(fs::exists(folder / "cover.jpg"), row.saved);
+        if (row.saved) {
+            EXPECT_EQ(ReadBytes(folder / "cover.jpg").substr(0, 3), "\xFF\xD8\xFF");
+        }
+    }
 }
 
 TEST_F(TagCommand, SeveralFoldersOneAfterAnotherWithTheDefaultCache) {
