@@ -181,37 +181,6 @@ TEST_F(TagCommand, NothingIsWrittenWithoutConsent) {
     }
 }
 
-// Runs mivo on a new pseudo-terminal (its stdin, stdout and stderr), types
-// answer once the prompt shows, and answers all it wrote and its exit status.
-ProcessResult AnswerOnTerminal(std::vector<std::string> args, const fs::path& folder, const std::string& answer) {
-    args.insert(args.begin(), MIVO_HOST_PATH);
-    std::vector<std::string> env = host_e2e::ChildEnvironment(folder, {});
-    std::vector<char*> argv = host_e2e::Pointers(args);
-    std::vector<char*> envp = host_e2e::Pointers(env);
-    ProcessResult result;
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-    if (pid < 0) return result;
-    if (pid == 0) {
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    bool answered = false;
-    char buffer[1024];
-    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);) {
-        if (n > 0) result.out.append(buffer, static_cast<size_t>(n));
-        if (!answered && result.out.find("Write these tags? [y/N] ") != std::string::npos) {
-            answered = write(terminal, answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
-        }
-    }
-    close(terminal);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return result;
-}
-
 TEST_F(TagCommand, OnATerminalTheUserIsAsked) {
     struct Row {
         const char* answer;
@@ -223,9 +192,9 @@ TEST_F(TagCommand, OnATerminalTheUserIsAsked) {
         SCOPED_TRACE(row.answer);
         const fs::path folder = TitledAlbum("asked " + std::to_string(++index) + "/" + kArtist + " - " + kAlbum, 1);
         const std::string before = ReadBytes(folder / "01 Dreaming Away.mp3");
-        const ProcessResult run = AnswerOnTerminal(
-            {"--proxy", catalogue.Address(), "--delay", "0", "--no-cache", "tag", folder.string()}, temp.path(),
-            row.answer);
+        const ProcessResult run = host_e2e::RunOnTerminal(
+            MIVO_HOST_PATH, {"--proxy", catalogue.Address(), "--delay", "0", "--no-cache", "tag", folder.string()},
+            temp.path(), {}, 80, "Write these tags? [y/N] ", row.answer);
         EXPECT_EQ(run.exitCode, 0) << run.out;
         EXPECT_NE(run.out.find("Write these tags? [y/N]"), std::string::npos) << run.out;
         EXPECT_EQ(ReadBytes(folder / "01 Dreaming Away.mp3") != before, row.written) << run.out;
@@ -300,6 +269,22 @@ TEST_F(TagCommand, CoverEmbeddedOrSavedBesideTheFiles) {
             EXPECT_EQ(ReadBytes(folder / "cover.jpg").substr(0, 3), "\xFF\xD8\xFF");
         }
     }
+}
+
+TEST_F(TagCommand, AStopSignalDuringTheSearchWritesNothing) {
+    const fs::path folder = TitledAlbum("Jörmund Ekvall/Distant Horizon", 2);
+    const std::string before = ReadBytes(folder / "01 Dreaming Away.mp3");
+    // A long gap keeps the search waiting before its second request.
+    host_e2e::ChildProcess child(MIVO_HOST_PATH,
+                                 {"--proxy", catalogue.Address(), "--delay", "60000", "--no-cache", "tag", "--yes",
+                                  folder.string()},
+                                 temp.path());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    child.Signal(SIGTERM);
+    const ProcessResult run = child.Wait();
+    EXPECT_EQ(run.exitCode, 143) << run.err;
+    EXPECT_EQ(ReadBytes(folder / "01 Dreaming Away.mp3"), before);
+    EXPECT_EQ(mivo_host::test::StrayCopiesIn(folder), 0u);
 }
 
 TEST_F(TagCommand, SeveralFoldersOneAfterAnotherWithTheDefaultCache) {
