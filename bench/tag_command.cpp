@@ -36,10 +36,10 @@ constexpr int kTracksPerAlbum = 12;
 constexpr int kFiles = kArtists * kAlbumsPerArtist * kTracksPerAlbum;
 
 const char* const kArtistNames[kArtists] = {"Aldor Quent", "Brisa Mallow", "Corvin Dale", "Delia Frost"};
-const char* const kFirstWords[] = {"Amber", "Broken", "Crystal", "Distant", "Electric", "Fading",
+const char* const kFirstWords[] = {"Amber",  "Broken", "Crystal", "Distant", "Electric", "Fading",
                                    "Golden", "Hollow", "Iron",    "Jade",    "Kindred",  "Lunar"};
-const char* const kSecondWords[] = {"Rivers", "Engines", "Lanterns", "Gardens", "Mirrors", "Stations",
-                                    "Harbours", "Satellites", "Avenues", "Shadows", "Letters", "Weather"};
+const char* const kSecondWords[] = {"Rivers",   "Engines",    "Lanterns", "Gardens", "Mirrors", "Stations",
+                                    "Harbours", "Satellites", "Avenues",  "Shadows", "Letters", "Weather"};
 const char* const kExtensions[] = {".mp3", ".flac", ".ogg", ".opus"};
 
 std::string Quoted(const std::string& text) {
@@ -94,8 +94,16 @@ public:
     }
 
     host_e2e::ProcessResult Tag() const {
-        std::vector<std::string> args{"--proxy", catalogue->Address(), "--delay", "0", "--quiet",
-                                      "--cache", (temp.path() / "cache").string(), "tag", "--yes", "--timings"};
+        std::vector<std::string> args{"--proxy",
+                                      catalogue->Address(),
+                                      "--delay",
+                                      "0",
+                                      "--quiet",
+                                      "--cache",
+                                      (temp.path() / "cache").string(),
+                                      "tag",
+                                      "--yes",
+                                      "--timings"};
         args.insert(args.end(), folders.begin(), folders.end());
         return host_e2e::Run(MIVO_HOST_PATH, args, temp.path());
     }
@@ -165,8 +173,9 @@ void BM_Tag480Files(benchmark::State& state) {
         double search = 0, read = 0, write = 0, cover = 0;
         const size_t at = run.err.find("timings: ");
         if (run.exitCode != 0 || at == std::string::npos ||
-            std::sscanf(run.err.c_str() + at, "timings: %zu files, search %lf ms, read %lf ms, write %lf ms, cover %lf ms",
-                        &files, &search, &read, &write, &cover) != 5 ||
+            std::sscanf(run.err.c_str() + at,
+                        "timings: %zu files, search %lf ms, read %lf ms, write %lf ms, cover %lf ms", &files, &search,
+                        &read, &write, &cover) != 5 ||
             files != static_cast<size_t>(kFiles)) {
             state.SkipWithError(("mivo tag failed: " + run.err.substr(0, 2000)).c_str());
             return;

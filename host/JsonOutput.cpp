@@ -93,7 +93,8 @@ std::string FormatJson(const CommandResult& result) {
     }
     document["statistics"] = StatisticsDocument(result.statistics);
     if (result.partial) document["partial"] = true;
-    if (result.failureKind != FailureKind::None) document["error"] = ErrorDocument(KindName(result.failureKind), result.failure);
+    if (result.failureKind != FailureKind::None)
+        document["error"] = ErrorDocument(KindName(result.failureKind), result.failure);
     return DocumentText(document);
 }
 

@@ -15,14 +15,14 @@
 #include "host/StopSignal.h"
 #include "host/Terminal.h"
 #include "host/WideText.h"
-#include "host/tagcommand/AlbumFiles.h"
-#include "host/tagcommand/AlbumRun.h"
 #include "host/tag/AudioTagFile.h"
 #include "host/tag/CoverDownload.h"
 #include "host/tag/StrayCopies.h"
+#include "host/tag/TrackPairing.h"
+#include "host/tagcommand/AlbumFiles.h"
+#include "host/tagcommand/AlbumRun.h"
 #include "host/tagcommand/TagJson.h"
 #include "host/tagcommand/TagPreview.h"
-#include "host/tag/TrackPairing.h"
 
 namespace mivo_host {
 
@@ -171,8 +171,8 @@ private:
 
         m_progress.Finish();
         const bool embed = m_options.cover == CoverMode::Embed;
-        if (!m_options.json) Print((first ? "" : "\n") + FormatPreview(album.path, *run.found, run.terms.artist,
-                                                                         run.plan, embed));
+        if (!m_options.json)
+            Print((first ? "" : "\n") + FormatPreview(album.path, *run.found, run.terms.artist, run.plan, embed));
         if (m_options.dryRun) return run;
         for (const FilePlan& file : run.plan.files)
             if (!file.skipped.empty()) End(run, AlbumEnd::FilesFailed, file.path + ": skipped: " + file.skipped);
@@ -247,7 +247,8 @@ private:
                 End(run, AlbumEnd::Interrupted, run.path + ": interrupted; the files not yet written are untouched");
                 break;
             }
-            const WriteTagsResult result = WriteAudioTags(file.path, file.changes, embed ? cover : std::span<const unsigned char>());
+            const WriteTagsResult result =
+                WriteAudioTags(file.path, file.changes, embed ? cover : std::span<const unsigned char>());
             file.written = result.Ok();
             if (!result.Ok()) {
                 file.error = result.failure->message;
@@ -266,8 +267,9 @@ private:
 
     void PrintTimings() const {
         char line[256];
-        std::snprintf(line, sizeof line, "timings: %zu files, search %.1f ms, read %.1f ms, write %.1f ms, cover %.1f ms",
-                      m_timings.files, m_timings.searchMs, m_timings.readMs, m_timings.writeMs, m_timings.coverMs);
+        std::snprintf(line, sizeof line,
+                      "timings: %zu files, search %.1f ms, read %.1f ms, write %.1f ms, cover %.1f ms", m_timings.files,
+                      m_timings.searchMs, m_timings.readMs, m_timings.writeMs, m_timings.coverMs);
         Message(line);
     }
 
@@ -276,7 +278,7 @@ private:
     bool (*m_stopRequested)();
     Progress& m_progress;
     AlbumEnd m_worst = AlbumEnd::Done;
-    std::string m_error;        // the reason for m_worst
+    std::string m_error;         // the reason for m_worst
     bool m_unconfirmed = false;  // something was left unwritten for want of --yes
     Timings m_timings;
 };
@@ -285,8 +287,7 @@ private:
 
 bool TagSupported() { return true; }
 
-int RunTagCommand(const Options& options, CBasicTagsDllInterface& plugin, bool (*stopRequested)(),
-                  Progress& progress) {
+int RunTagCommand(const Options& options, CBasicTagsDllInterface& plugin, bool (*stopRequested)(), Progress& progress) {
     return TagCommand(options, plugin, stopRequested, progress).Run();
 }
 

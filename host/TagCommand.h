@@ -21,7 +21,6 @@ bool TagSupported();
 // Answers the exit status: 0 done, 1 nothing found or a file not written
 // (also when writing needed --yes), 3 a download failed, 128 + the signal
 // number after a stop.
-int RunTagCommand(const Options& options, CBasicTagsDllInterface& plugin, bool (*stopRequested)(),
-                  Progress& progress);
+int RunTagCommand(const Options& options, CBasicTagsDllInterface& plugin, bool (*stopRequested)(), Progress& progress);
 
 }  // namespace mivo_host

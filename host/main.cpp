@@ -154,8 +154,7 @@ int Run(const Options& options) {
             tagStatus = RunTagCommand(options, session.Plugin(), StopRequested, progress);
         } else {
             const std::string loadedFile = module.LoadedFile();
-            result =
-                RunCommand(options, session.Plugin(), loadedFile.empty() ? pluginPath : loadedFile, StopRequested);
+            result = RunCommand(options, session.Plugin(), loadedFile.empty() ? pluginPath : loadedFile, StopRequested);
             DescribeOutcome(result, StopSignalNumber());
             // Read before the close merges the run's file away.
             if (result.failureKind == FailureKind::Download || result.failureKind == FailureKind::NotFound)

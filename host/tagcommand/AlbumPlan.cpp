@@ -77,8 +77,7 @@ AlbumPlan PlanAlbum(const std::vector<std::string>& paths, const std::vector<Rea
         FilePlan& file = plan.files[pairedIndex[pair.file]];
         file.track = pair.track;
         file.doubtful = pair.doubtful;
-        file.changes =
-            ChangesFor(plan.tracks[pair.track], album, artist, static_cast<unsigned>(plan.tracks.size()));
+        file.changes = ChangesFor(plan.tracks[pair.track], album, artist, static_cast<unsigned>(plan.tracks.size()));
         file.after = Applied(*file.before, file.changes);
     }
     plan.unpairedTracks = pairing.unpairedTracks;

@@ -31,9 +31,9 @@ struct FilePlan {
 };
 
 struct AlbumPlan {
-    std::vector<FilePlan> files;             // in file-name order
-    std::vector<size_t> unpairedTracks;      // indices into the album's tracks that no file got
-    std::vector<TrackInfo> tracks;           // the album's tracks, in album order
+    std::vector<FilePlan> files;         // in file-name order
+    std::vector<size_t> unpairedTracks;  // indices into the album's tracks that no file got
+    std::vector<TrackInfo> tracks;       // the album's tracks, in album order
 };
 
 // One changed field for the preview: its name and the texts before and after ("-" for none).

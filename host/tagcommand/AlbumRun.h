@@ -14,12 +14,12 @@ namespace mivo_host {
 
 // How an album ended, worst last; the exit status follows the worst of a run.
 enum class AlbumEnd {
-    Done,          // every file that had something to change was written (or --dry-run)
-    NotWritten,    // nothing written: not confirmed (no terminal, no --yes) or declined
-    FilesFailed,   // a file was skipped or its write failed, or the album could not be read
-    NotFound,      // nothing to search for, or the search found no album
-    Download,      // a download failed (the search's or the cover's)
-    Interrupted,   // a stop signal cut the work short
+    Done,         // every file that had something to change was written (or --dry-run)
+    NotWritten,   // nothing written: not confirmed (no terminal, no --yes) or declined
+    FilesFailed,  // a file was skipped or its write failed, or the album could not be read
+    NotFound,     // nothing to search for, or the search found no album
+    Download,     // a download failed (the search's or the cover's)
+    Interrupted,  // a stop signal cut the work short
 };
 
 struct AlbumRun {

@@ -14,9 +14,9 @@ Json Optional(const std::optional<T>& value) {
 }
 
 Json TagsDocument(const AudioTags& tags) {
-    return Json{{"title", Optional(tags.title)}, {"artist", Optional(tags.artist)},
-                {"album", Optional(tags.album)}, {"year", Optional(tags.year)},
-                {"genre", Optional(tags.genre)}, {"track", Optional(tags.track)},
+    return Json{{"title", Optional(tags.title)},          {"artist", Optional(tags.artist)},
+                {"album", Optional(tags.album)},          {"year", Optional(tags.year)},
+                {"genre", Optional(tags.genre)},          {"track", Optional(tags.track)},
                 {"trackTotal", Optional(tags.trackTotal)}};
 }
 

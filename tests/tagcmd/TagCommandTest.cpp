@@ -25,8 +25,8 @@ using mivo_host::test::ExifToolTags;
 
 constexpr const char* kArtist = "Jörmund Ekvall";
 constexpr const char* kAlbum = "Distant Horizon";
-const std::vector<std::string> kTracks = {"Dreaming Away", "Calling in the Rain", "Burning Again", "Running On",
-                                          "Waiting Slowly", "Chasing Alone", "Walking Alone"};
+const std::vector<std::string> kTracks = {"Dreaming Away",  "Calling in the Rain", "Burning Again", "Running On",
+                                          "Waiting Slowly", "Chasing Alone",       "Walking Alone"};
 
 class TagCommand : public ::testing::Test {
 protected:
@@ -124,8 +124,13 @@ TEST_F(TagCommand, WhatToSearchFor) {
         {"the files' tags", "Unsorted/Stuff", true, {}, 0, kArtist, kAlbum},
         {"ARTIST - ALBUM folder", "Jörmund Ekvall - Distant Horizon", false, {}, 0, kArtist, kAlbum},
         {"ARTIST/ALBUM folders", "Jörmund Ekvall/Distant Horizon", false, {}, 0, kArtist, kAlbum},
-        {"options win over tags", "Other/Place", true, {"--artist", "Korva", "--album", "Distant Horizon"}, 0,
-         "Korva", kAlbum},
+        {"options win over tags",
+         "Other/Place",
+         true,
+         {"--artist", "Korva", "--album", "Distant Horizon"},
+         0,
+         "Korva",
+         kAlbum},
         {"nothing found", "Nobody Known - Nothing Here", false, {}, 1, "Nobody Known", "Nothing Here"},
     };
     for (const Row& row : rows) {
@@ -192,9 +197,10 @@ TEST_F(TagCommand, OnATerminalTheUserIsAsked) {
         SCOPED_TRACE(row.answer);
         const fs::path folder = TitledAlbum("asked " + std::to_string(++index) + "/" + kArtist + " - " + kAlbum, 1);
         const std::string before = ReadBytes(folder / "01 Dreaming Away.mp3");
-        const ProcessResult run = host_e2e::RunOnTerminal(
-            MIVO_HOST_PATH, {"--proxy", catalogue.Address(), "--delay", "0", "--no-cache", "tag", folder.string()},
-            temp.path(), {}, 80, "Write these tags? [y/N] ", row.answer);
+        const ProcessResult run = host_e2e::RunOnTerminal(MIVO_HOST_PATH,
+                                                          {"--proxy", catalogue.Address(), "--delay", "0", "--no-cache",
+                                                           "tag", folder.string()},
+                                                          temp.path(), {}, 80, "Write these tags? [y/N] ", row.answer);
         EXPECT_EQ(run.exitCode, 0) << run.out;
         EXPECT_NE(run.out.find("Write these tags? [y/N]"), std::string::npos) << run.out;
         EXPECT_EQ(ReadBytes(folder / "01 Dreaming Away.mp3") != before, row.written) << run.out;

@@ -53,7 +53,8 @@ TEST(TagCommandLine, OptionsAndUsageErrors) {
 
 TEST(TagCommandLine, HelpNamesTheCommandAndItsOptions) {
     const std::string help = HelpText();
-    for (const char* word : {"\n  tag [--artist NAME]", "--cover MODE", "--dry-run", "--yes", "Write these tags? [y/N]"})
+    for (const char* word :
+         {"\n  tag [--artist NAME]", "--cover MODE", "--dry-run", "--yes", "Write these tags? [y/N]"})
         EXPECT_NE(help.find(word), std::string::npos) << word;
     EXPECT_EQ(help.find("--timings"), std::string::npos);
     EXPECT_NE(CommandHelpText(Command::Tag).find("usage: mivo [options] tag [--artist NAME]"), std::string::npos);
@@ -79,18 +80,43 @@ TEST(SearchTerms, FirstSourceThatHasEachField) {
     };
     const Row rows[] = {
         {"options", L"Opt Artist", L"Opt Album", {Tags("A", nullptr, "B")}, "/m/F - G", L"Opt Artist", L"Opt Album"},
-        {"most common tag", {}, {}, {Tags("One", nullptr, "X"), Tags("Two", nullptr, "Y"), Tags("Two", nullptr, "Y")},
-         "/m/f", L"Two", L"Y"},
+        {"most common tag",
+         {},
+         {},
+         {Tags("One", nullptr, "X"), Tags("Two", nullptr, "Y"), Tags("Two", nullptr, "Y")},
+         "/m/f",
+         L"Two",
+         L"Y"},
         {"tie: the first file's", {}, {}, {Tags("One", nullptr, "X"), Tags("Two", nullptr, "Y")}, "/m/f", L"One", L"X"},
-        {"album artist before artist", {}, {}, {Tags("Guest", "Band", "X"), Tags("Other", "Band", "X")}, "/m/f",
-         L"Band", L"X"},
-        {"blank tags do not count", {}, {}, {Tags("  ", nullptr, ""), Tags(" Band ", nullptr, "X")}, "/m/f", L"Band",
+        {"album artist before artist",
+         {},
+         {},
+         {Tags("Guest", "Band", "X"), Tags("Other", "Band", "X")},
+         "/m/f",
+         L"Band",
          L"X"},
-        {"ARTIST - ALBUM folder", {}, {}, {Tags(nullptr, nullptr, nullptr)}, "/m/Sea - Of - Glass", L"Sea",
+        {"blank tags do not count",
+         {},
+         {},
+         {Tags("  ", nullptr, ""), Tags(" Band ", nullptr, "X")},
+         "/m/f",
+         L"Band",
+         L"X"},
+        {"ARTIST - ALBUM folder",
+         {},
+         {},
+         {Tags(nullptr, nullptr, nullptr)},
+         "/m/Sea - Of - Glass",
+         L"Sea",
          L"Of - Glass"},
         {"ARTIST/ALBUM folders", {}, {}, {}, "/music/Björk/Homogenic", L"Björk", L"Homogenic"},
         {"option and folder mixed", L"Given", {}, {}, "/music/Björk/Homogenic", L"Given", L"Homogenic"},
-        {"tag and folder mixed", {}, {}, {Tags(nullptr, nullptr, "Tagged")}, "/music/Björk/Homogenic", L"Björk",
+        {"tag and folder mixed",
+         {},
+         {},
+         {Tags(nullptr, nullptr, "Tagged")},
+         "/music/Björk/Homogenic",
+         L"Björk",
          L"Tagged"},
         {"a folder at the root", {}, {}, {}, "/Homogenic", nullptr, nullptr},
         {"a dash with nothing before it", {}, L"X", {}, "/ - Homogenic", nullptr, nullptr},
@@ -119,10 +145,10 @@ TEST(AlbumFiles, AudioFilesDirectlyInTheFolderSortedNoLinks) {
     fs::create_symlink(folder / "a.flac", folder / "link.mp3");
     fs::create_symlink(folder, temp.path() / "linked");
 
-    const std::vector<AlbumFiles> albums = CollectAlbums(
-        {folder.string(), (folder / "a.flac").string(), (temp.path() / "linked").string(),
-         (folder / "notes.txt").string(), (folder / "b.MP3").string(), (folder / "missing.mp3").string()},
-        10);
+    const std::vector<AlbumFiles> albums =
+        CollectAlbums({folder.string(), (folder / "a.flac").string(), (temp.path() / "linked").string(),
+                       (folder / "notes.txt").string(), (folder / "b.MP3").string(), (folder / "missing.mp3").string()},
+                      10);
     ASSERT_EQ(albums.size(), 2u);
     std::vector<std::string> names;
     for (const std::string& file : albums[0].files) names.push_back(fs::path(file).filename().string());
