@@ -20,7 +20,8 @@ constexpr double kTitleWeight = 0.6;
 constexpr double kNumberWeight = 0.3;
 // The place in name order only breaks ties: two tracks of one title, or
 // files whose titles are equally near. It never pairs a file alone: a file
-// whose title and number both disagree costs at least 0.9 and is left out.
+// whose number disagrees and whose title is far off costs kLeaveOutCost or
+// more and is left out.
 constexpr double kPositionWeight = 0.1;
 // They add up to 1: a pair with no evidence at all costs 1.
 static_assert(kTitleWeight + kNumberWeight + kPositionWeight > 1 - 1e-9 &&
