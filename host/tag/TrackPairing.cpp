@@ -18,8 +18,10 @@ constexpr double kTitleWeight = 0.6;
 // The number comes next: usually right, but files get renumbered, and a
 // number alone cannot tell a shuffled folder from a right one.
 constexpr double kNumberWeight = 0.3;
-// The place in name order only breaks ties (two tracks of one title) and
-// orders files whose titles and numbers say nothing.
+// The place in name order only breaks ties: two tracks of one title, or
+// files whose titles are equally near. It never pairs a file alone: a file
+// whose number disagrees and whose title is far off costs kLeaveOutCost or
+// more and is left out.
 constexpr double kPositionWeight = 0.1;
 // They add up to 1: a pair with no evidence at all costs 1.
 static_assert(kTitleWeight + kNumberWeight + kPositionWeight > 1 - 1e-9 &&
