@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 
 #include <curl/curl.h>
