@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 
 #include <curl/curl.h>
@@ -27,18 +28,19 @@ void InitCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-// The address as it may stand in a line for the user: control bytes become %XX.
-std::string Shown(const std::string& url) {
+// The address as it is requested and shown to the user: blanks, control
+// bytes and bytes beyond ASCII, which may not stand in an address, become %XX.
+std::string Encoded(const std::string& url) {
     static const char kHex[] = "0123456789ABCDEF";
-    std::string shown;
+    std::string encoded;
     for (unsigned char c : url) {
-        if (c < 0x20 || c == 0x7F) {
-            shown += {'%', kHex[c >> 4], kHex[c & 15]};
+        if (c <= 0x20 || c >= 0x7F) {
+            encoded += {'%', kHex[c >> 4], kHex[c & 15]};
         } else {
-            shown += static_cast<char>(c);
+            encoded += static_cast<char>(c);
         }
     }
-    return shown;
+    return encoded;
 }
 
 bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
@@ -166,16 +168,16 @@ std::string ConnectFailure(CURL* easy, const std::string& url, const std::string
     if (!proxyUrl.empty()) where += " (proxy)";
     std::string reason = number != 0 ? std::generic_category().message(static_cast<int>(number)) : engineMessage;
     if (!reason.empty() && reason[0] >= 'A' && reason[0] <= 'Z') reason[0] = static_cast<char>(reason[0] - 'A' + 'a');
-    return "could not connect to " + Shown(where) + (reason.empty() ? "" : ": " + reason);
+    return "could not connect to " + where + (reason.empty() ? "" : ": " + reason);
 }
 
 }  // namespace
 
-CoverImage DownloadCover(const std::string& url, const std::string& proxy, bool (*stopRequested)()) {
-    const std::string shown = Shown(url);
+CoverImage DownloadCover(const std::string& givenUrl, const std::string& proxy, bool (*stopRequested)()) {
+    const std::string url = Encoded(givenUrl);
     if (url.empty()) return Failed("cover: the album has no cover address");
     if (!StartsWithNoCase(url, "http://") && !StartsWithNoCase(url, "https://"))
-        return Failed("cover: not an http:// or https:// address: " + shown);
+        return Failed("cover: not an http:// or https:// address: " + url);
 
     InitCurlOnce();
     Transfer transfer;
@@ -184,19 +186,19 @@ CoverImage DownloadCover(const std::string& url, const std::string& proxy, bool 
     char engineMessage[CURL_ERROR_SIZE] = "";
     const std::string proxyUrl = proxy.empty() ? std::string() : "http://" + proxy;
     if (!transfer.Ready() || !SetOptions(transfer.Easy(), url, proxyUrl, receiver, engineMessage))
-        return Failed("cover: the download of " + shown + " could not be set up");
+        return Failed("cover: the download of " + url + " could not be set up");
 
     bool stopped = false;
     const CURLcode code = transfer.Run(stopRequested, stopped);
     long status = 0;
     curl_easy_getinfo(transfer.Easy(), CURLINFO_RESPONSE_CODE, &status);
 
-    if (stopped) return Failed("cover: stopped before " + shown + " had arrived");
+    if (stopped) return Failed("cover: stopped before " + url + " had arrived");
     if (code == CURLE_TOO_MANY_REDIRECTS)
-        return Failed("cover: more than " + std::to_string(kMaxRedirects) + " redirects from " + shown);
+        return Failed("cover: more than " + std::to_string(kMaxRedirects) + " redirects from " + url);
     if (code == CURLE_UNSUPPORTED_PROTOCOL && status >= 300 && status <= 399)
-        return Failed("cover: " + shown + " redirects to an address that is not http:// or https://");
-    if (status != 0 && status != 200) return Failed("cover: HTTP " + std::to_string(status) + " from " + shown);
+        return Failed("cover: " + url + " redirects to an address that is not http:// or https://");
+    if (status != 0 && status != 200) return Failed("cover: HTTP " + std::to_string(status) + " from " + url);
     if (receiver.refusal == Refusal::TooLarge || code == CURLE_FILESIZE_EXCEEDED)
         return Failed("cover: larger than " + std::to_string(kMaxCoverBytes >> 20) + " MiB");
     if (receiver.refusal == Refusal::NotJpeg) return Failed("cover: not a JPEG image");
@@ -204,7 +206,7 @@ CoverImage DownloadCover(const std::string& url, const std::string& proxy, bool 
         return Failed("cover: " + ConnectFailure(transfer.Easy(), url, proxyUrl, engineMessage));
     if (code != CURLE_OK) {
         const std::string reason = *engineMessage ? engineMessage : curl_easy_strerror(code);
-        return Failed("cover: the download of " + shown + " failed: " + Shown(reason));
+        return Failed("cover: the download of " + url + " failed: " + reason);
     }
     if (receiver.bytes.size() < std::size(kJpegMagic)) return Failed("cover: not a JPEG image");
     return CoverImage{std::move(receiver.bytes), {}};

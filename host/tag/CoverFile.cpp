@@ -30,6 +30,13 @@ std::string RandomTemporaryName() {
     return name;
 }
 
+// Whether the entry name of the folder folderFd, whose status is given, may
+// not be written. One without any write permission bit counts as read-only
+// also for a user (such as root) whom the system would let write it.
+bool IsReadOnly(const struct stat& status, int folderFd, const char* name) {
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::faccessat(folderFd, name, W_OK, 0) != 0;
+}
+
 int WriteAll(int fd, std::span<const unsigned char> bytes) {
     while (!bytes.empty()) {
         const ssize_t put = ::write(fd, bytes.data(), bytes.size());
@@ -68,11 +75,15 @@ std::string SaveCoverFile(const std::string& folder, std::span<const unsigned ch
 
     UniqueFd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderFd.Get() < 0) return failed("cannot open the folder", errno);
-    // A folder without any write permission bit is read-only also for a user
-    // (such as root) whom the system would let write in it.
     struct stat status {};
     if (::fstat(folderFd.Get(), &status) != 0) return failed("cannot open the folder", errno);
-    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return failed("the folder is read-only", 0);
+    if (IsReadOnly(status, folderFd.Get(), ".")) return failed("the folder is read-only", 0);
+    // An old cover.jpg the user may not write is kept; a link of that name is
+    // replaced, as the rename never follows it.
+    struct stat old {};
+    if (::fstatat(folderFd.Get(), kCoverName, &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode) &&
+        IsReadOnly(old, folderFd.Get(), kCoverName))
+        return failed("the old one is read-only", 0);
 
     std::string name;
     UniqueFd file;

@@ -30,6 +30,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(catalogue.Started());
         server.Serve("/cover.jpg", kJpegStart + "picture", "image/jpeg");
+        server.Serve("/a cover.jpg", kJpegStart + "blank", "image/jpeg");
         server.Serve("/page.jpg", "<html>no picture</html>", "text/html");
         server.Serve("/empty.jpg", "", "image/jpeg");
         auto redirectTo = [](std::string to) {
@@ -56,6 +57,7 @@ TEST_F(CoverDownloadTest, ACoverComesDirectOrThroughTheNamedProxyOnly) {
     const CoverImage throughProxy = DownloadCover(kCoverUrl, catalogue.Address(), nullptr);
     const CoverImage direct = DownloadCover("http://" + catalogue.Address() + kCoverPath, "", nullptr);
     const CoverImage redirected = DownloadCover(Local("/moved.jpg"), "", nullptr);
+    const CoverImage withBlank = DownloadCover(Local("/a cover.jpg"), "", nullptr);
     for (const char* name : names) unsetenv(name);
     unsetenv("no_proxy");
 
@@ -65,6 +67,7 @@ TEST_F(CoverDownloadTest, ACoverComesDirectOrThroughTheNamedProxyOnly) {
     EXPECT_EQ(Text(throughProxy.jpeg).substr(0, 3), kJpegStart.substr(0, 3));
     EXPECT_EQ(throughProxy.jpeg, direct.jpeg);
     EXPECT_EQ(Text(redirected.jpeg), kJpegStart + "picture");
+    EXPECT_EQ(Text(withBlank.jpeg), kJpegStart + "blank") << withBlank.error;
 }
 
 TEST_F(CoverDownloadTest, OnlyA200JpegIsACover) {
@@ -89,6 +92,7 @@ TEST_F(CoverDownloadTest, OnlyA200JpegIsACover) {
         {"redirect to a file", Local("/away.jpg"), "",
          "cover: " + Local("/away.jpg") + " redirects to an address that is not http:// or https://"},
         {"other scheme", "file:///etc/hostname", "", "cover: not an http:// or https:// address: file:///etc/hostname"},
+        {"line break in a 404", Local("/no\ncover.jpg"), "", "cover: HTTP 404 from " + Local("/no%0Acover.jpg")},
         {"no address", "", "", "cover: the album has no cover address"},
         {"refused", "http://" + closedAt + "/x.jpg", "",
          "cover: could not connect to " + closedAt + ": connection refused"},

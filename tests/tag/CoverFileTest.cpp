@@ -1,6 +1,6 @@
 // Saving cover.jpg in a real folder: over nothing, an old cover and a planted
-// link (whose target stays as it was); refused in a read-only folder and over
-// a folder of that name, leaving nothing behind.
+// link (whose target stays as it was); refused in a read-only folder, over a
+// read-only cover and over a folder of that name, leaving nothing behind.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -51,19 +51,25 @@ TEST(CoverFile, SavedOverWhatStandsAtTheNameWithoutFollowingALink) {
 }
 
 TEST(CoverFile, AFailedSaveLeavesTheFolderAsItWas) {
+    enum class Before { Nothing, ReadOnlyCover, Folder };
     struct Row {
         const char* name;
         mode_t folderMode;
-        bool coverIsAFolder;
+        Before before;
         std::string reason;
     };
     const Row rows[] = {
-        {"read-only folder", 0555, false, "the folder is read-only"},
-        {"a folder named cover.jpg", 0755, true, "cannot replace the old one: Is a directory"},
+        {"read-only folder", 0555, Before::Nothing, "the folder is read-only"},
+        {"read-only old cover", 0755, Before::ReadOnlyCover, "the old one is read-only"},
+        {"a folder named cover.jpg", 0755, Before::Folder, "cannot replace the old one: Is a directory"},
     };
     for (const Row& row : rows) {
         TempFolder folder;
-        if (row.coverIsAFolder) fs::create_directories(folder / "cover.jpg" / "inside");
+        if (row.before == Before::Folder) fs::create_directories(folder / "cover.jpg" / "inside");
+        if (row.before == Before::ReadOnlyCover) {
+            WriteBytes(folder / "cover.jpg", "old");
+            fs::permissions(folder / "cover.jpg", fs::perms::owner_read);
+        }
         fs::permissions(folder.path(), static_cast<fs::perms>(row.folderMode));
         EXPECT_EQ(SaveCoverFile(folder.Utf8(), kPicture),
                   "cover: cannot save " + folder.Utf8() + "/cover.jpg: " + row.reason)
@@ -71,7 +77,10 @@ TEST(CoverFile, AFailedSaveLeavesTheFolderAsItWas) {
         fs::permissions(folder.path(), fs::perms::owner_all, fs::perm_options::add);
         size_t entries = 0;
         for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path())) ++entries;
-        EXPECT_EQ(entries, row.coverIsAFolder ? 1u : 0u) << row.name;
+        EXPECT_EQ(entries, row.before == Before::Nothing ? 0u : 1u) << row.name;
+        if (row.before == Before::ReadOnlyCover) {
+            EXPECT_EQ(ReadBytes(folder / "cover.jpg"), "old");
+        }
     }
     EXPECT_EQ(SaveCoverFile("/nonexistent/folder", kPicture),
               "cover: cannot save /nonexistent/folder/cover.jpg: cannot open the folder: No such file or directory");
