@@ -22,9 +22,10 @@ struct CommandEntry {
     const char* name;
     size_t minArguments;
     size_t maxArguments;
-    const char* arguments;    // as the synopsis shows them
-    const char* description;  // lines of the help, each indented to the description column
-    const char* example;      // arguments of an example run
+    const char* arguments;     // as the synopsis shows them
+    const char* description;   // lines of the help, each indented to the description column
+    const char* example;       // arguments of an example run
+    const char* options = "";  // the command's own options, as its synopsis shows them before the arguments
 };
 
 constexpr CommandEntry kCommands[] = {
@@ -39,14 +40,14 @@ constexpr CommandEntry kCommands[] = {
      "                         replaced (ignoring case); on a tie the album listed first\n",
      "--json lookup \"ARTIST\" \"TITLE\""},
     {Command::Info, "info", 0, 0, "", "the plug-in's marker fields, source name, source id and statistics\n", "info"},
-    {Command::Tag, "tag", 1, std::numeric_limits<size_t>::max(),
-     "[--artist NAME] [--album TITLE] [--dry-run] [--yes] [--cover MODE] PATH...",
+    {Command::Tag, "tag", 1, std::numeric_limits<size_t>::max(), "PATH...",
      "find each album and write its tags into the audio files. Each PATH\n"
      "                         is a folder holding one album (the audio files directly in it);\n"
      "                         the files given as PATHs are one album together. The files are\n"
      "                         paired with the album's tracks and every change is shown before\n"
      "                         it is written\n",
-     "--yes --cover embed tag ~/Music/ARTIST/ALBUM"},
+     "--yes --cover embed tag ~/Music/ARTIST/ALBUM",
+     "[--artist NAME] [--album TITLE] [--dry-run] [--yes] [--cover MODE]"},
 };
 
 // The word that asks for the usage of a command ("mivo help albums").
@@ -223,9 +224,15 @@ std::string UnknownCommand(const std::string& word) {
     return error;
 }
 
-std::string Synopsis(const CommandEntry& entry) {
-    return std::string("mivo [options] ") + entry.name + (entry.arguments[0] ? " " : "") + entry.arguments;
+// The command's name, its own options and its arguments.
+std::string CommandWords(const CommandEntry& entry) {
+    std::string words = entry.name;
+    for (const char* part : {entry.options, entry.arguments})
+        if (part[0]) words += std::string(" ") + part;
+    return words;
 }
+
+std::string Synopsis(const CommandEntry& entry) { return "mivo [options] " + CommandWords(entry); }
 
 }  // namespace
 
@@ -373,7 +380,7 @@ std::string HelpText() {
                        "\n"
                        "commands:\n";
     for (const auto& entry : kCommands) {
-        std::string left = std::string("  ") + entry.name + (entry.arguments[0] ? " " : "") + entry.arguments;
+        std::string left = "  " + CommandWords(entry);
         // A synopsis too long for its column stands on a line of its own.
         if (left.size() >= 24) left += "\n";
         left.resize(left.back() == '\n' ? left.size() + 25 : std::max<size_t>(left.size() + 1, 25), ' ');
