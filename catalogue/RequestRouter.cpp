@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "catalogue/CoverImage.h"
 #include "catalogue/PageRenderer.h"
 
 namespace catalogue {
@@ -135,6 +136,8 @@ Reply RequestRouter::RoutePath(const std::string& path, const std::string& query
 
     if (parts[0] == "search" && parts.size() == 1) return Html(200, RenderSearchPage(m_data, QueryValue(query, "q")));
 
+    if (parts[0] == "images" && parts.size() >= 2 && parts[1] == "cover")
+        return parts.size() == 3 ? RouteCover(parts[2]) : Html(404, "");
     if (parts[0] == "images")
         return Reply{200, "image/gif", std::string(std::begin(kPlaceholderGif), std::end(kPlaceholderGif))};
 
@@ -155,6 +158,18 @@ Reply RequestRouter::RoutePath(const std::string& path, const std::string& query
         return Html(404, "");
     }
     return Html(404, "");
+}
+
+// The picture behind an album's cover address ".../images/cover/NAME", made
+// for the album whose slug is NAME without ".jpg".
+Reply RequestRouter::RouteCover(const std::string& name) const {
+    const std::string suffix = ".jpg";
+    const std::string slug = name.ends_with(suffix) ? name.substr(0, name.size() - suffix.size()) : std::string();
+    const Album* album = slug.empty() ? nullptr : m_data.FindAlbum(slug);
+    if (!album || !album->cover || !album->cover->ends_with("/images/cover/" + name)) return Html(404, "");
+    std::string jpeg = RenderCoverJpeg(slug);
+    if (jpeg.empty()) return Reply{500, "text/plain", "the cover picture could not be made\n"};
+    return Reply{200, "image/jpeg", std::move(jpeg)};
 }
 
 }  // namespace catalogue

@@ -10,6 +10,8 @@
 //   /artist/SLUG/albums                     first page of the album list
 //   /artist/SLUG/albums/page/N/             page N of the album list
 //   /album/SLUG                             album page
+//   /images/cover/SLUG.jpg                  the cover of an album whose cover address this is
+//                                           (a small JPEG; any other cover name is 404)
 //   /images/...                             a small placeholder image
 // A trailing "/" is accepted on each of them. Anything else is 404.
 //
@@ -42,6 +44,7 @@ public:
 
 private:
     Reply RoutePath(const std::string& path, const std::string& query) const;
+    Reply RouteCover(const std::string& name) const;
 
     const Catalogue& m_data;
     int m_pageSize;

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -22,9 +23,10 @@ struct CommandEntry {
     const char* name;
     size_t minArguments;
     size_t maxArguments;
-    const char* arguments;    // as the synopsis shows them
-    const char* description;  // lines of the help, each indented to the description column
-    const char* example;      // arguments of an example run
+    const char* arguments;     // as the synopsis shows them
+    const char* description;   // lines of the help, each indented to the description column
+    const char* example;       // arguments of an example run
+    const char* options = "";  // the command's own options, as its synopsis shows them before the arguments
 };
 
 constexpr CommandEntry kCommands[] = {
@@ -39,6 +41,14 @@ constexpr CommandEntry kCommands[] = {
      "                         replaced (ignoring case); on a tie the album listed first\n",
      "--json lookup \"ARTIST\" \"TITLE\""},
     {Command::Info, "info", 0, 0, "", "the plug-in's marker fields, source name, source id and statistics\n", "info"},
+    {Command::Tag, "tag", 1, std::numeric_limits<size_t>::max(), "PATH...",
+     "find each album and write its tags into the audio files. Each PATH\n"
+     "                         is a folder holding one album (the audio files directly in it);\n"
+     "                         the files given as PATHs are one album together. The files are\n"
+     "                         paired with the album's tracks and every change is shown before\n"
+     "                         it is written\n",
+     "--yes --cover embed tag ~/Music/ARTIST/ALBUM",
+     "[--artist NAME] [--album TITLE] [--dry-run] [--yes] [--cover MODE]"},
 };
 
 // The word that asks for the usage of a command ("mivo help albums").
@@ -69,7 +79,15 @@ struct OptionEntry {
     const char* name;
     bool takesValue;
     Setter set;
+    bool tagOnly = false;  // an option of the tag command alone
 };
+
+std::string SetWide(std::optional<std::wstring>& target, const char* option, const std::string& value) {
+    if (value.empty() || value.find_first_not_of(" \t") == std::string::npos || HasControlCharacter(value))
+        return std::string(option) + " needs a non-empty text";
+    target = FromUtf8(value);
+    return {};
+}
 
 std::string SetPath(std::optional<std::string>& target, const char* option, const std::string& value) {
     if (value.empty()) return std::string(option) + " needs a non-empty path";
@@ -154,6 +172,20 @@ const std::vector<OptionEntry>& OptionTable() {
         {"--help", false, SetFlag(&Options::help)},
         {"-h", false, SetFlag(&Options::help)},
         {"--version", false, SetFlag(&Options::version)},
+        {"--artist", true, [](Options& o, const std::string& v) { return SetWide(o.tagArtist, "--artist", v); }, true},
+        {"--album", true, [](Options& o, const std::string& v) { return SetWide(o.tagAlbum, "--album", v); }, true},
+        {"--dry-run", false, SetFlag(&Options::dryRun), true},
+        {"--yes", false, SetFlag(&Options::yes), true},
+        {"--cover", true,
+         [](Options& o, const std::string& v) -> std::string {
+             if (v == "embed") o.cover = CoverMode::Embed;
+             else if (v == "file") o.cover = CoverMode::File;
+             else if (v == "none") o.cover = CoverMode::None;
+             else return "--cover needs embed, file or none, not \"" + v + "\"";
+             return {};
+         },
+         true},
+        {"--timings", false, SetFlag(&Options::timings), true},
     };
     return table;
 }
@@ -193,9 +225,15 @@ std::string UnknownCommand(const std::string& word) {
     return error;
 }
 
-std::string Synopsis(const CommandEntry& entry) {
-    return std::string("mivo [options] ") + entry.name + (entry.arguments[0] ? " " : "") + entry.arguments;
+// The command's name, its own options and its arguments.
+std::string CommandWords(const CommandEntry& entry) {
+    std::string words = entry.name;
+    for (const char* part : {entry.options, entry.arguments})
+        if (part[0]) words += std::string(" ") + part;
+    return words;
 }
+
+std::string Synopsis(const CommandEntry& entry) { return "mivo [options] " + CommandWords(entry); }
 
 }  // namespace
 
@@ -234,6 +272,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args, const Options
     Options& options = result.options;
     std::vector<std::string> words;  // the command and its arguments, in order
     std::string firstError;
+    std::string tagOption;  // the first option of tag given, for the error when another command runs
     bool optionsEnded = false;
 
     for (size_t i = 0; i < args.size(); ++i) {
@@ -263,6 +302,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args, const Options
             error = name + " needs a value";
         }
         if (!error.empty() && firstError.empty()) firstError = error;
+        if (entry && entry->tagOnly && tagOption.empty()) tagOption = name;
     }
 
     const bool helpWord = !words.empty() && words[0] == kHelpWord;
@@ -298,8 +338,21 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args, const Options
                        (count < command->minArguments ? "; an argument is missing" : "; too many arguments");
         return result;
     }
+    if (!tagOption.empty() && command->command != Command::Tag) {
+        result.error = tagOption + " is an option of the tag command, not of " + command->name;
+        return result;
+    }
     options.command = command->command;
     for (size_t i = 1; i < words.size(); ++i) {
+        if (command->command == Command::Tag) {
+            // Paths are file names as the system has them: bytes, not text.
+            if (words[i].empty()) {
+                result.error = "tag: an empty path names no folder or file";
+                return result;
+            }
+            options.paths.push_back(words[i]);
+            continue;
+        }
         if (words[i].empty() || words[i].find_first_not_of(" \t") == std::string::npos) {
             result.error = std::string(command->name) + ": an empty " +
                            (command->command == Command::Album ? "address" : "name") + " cannot be looked up";
@@ -328,8 +381,10 @@ std::string HelpText() {
                        "\n"
                        "commands:\n";
     for (const auto& entry : kCommands) {
-        std::string left = std::string("  ") + entry.name + (entry.arguments[0] ? " " : "") + entry.arguments;
-        left.resize(std::max<size_t>(left.size() + 1, 25), ' ');
+        std::string left = "  " + CommandWords(entry);
+        // A synopsis too long for its column stands on a line of its own.
+        if (left.size() >= 24) left += "\n";
+        left.resize(left.back() == '\n' ? left.size() + 25 : std::max<size_t>(left.size() + 1, 25), ' ');
         text += left + entry.description;
     }
     const UserFolderRules& folders = SystemUserFolders();
@@ -366,6 +421,22 @@ std::string HelpText() {
             "  --version              the versions of mivo, the plug-in, libcurl and Boost.Regex\n"
             "  --                     ends the options, for a name that begins with \"-\"\n"
             "\n"
+            "tag options:\n"
+            "  --artist NAME          the artist to search for (default: the artist or album artist\n"
+            "                         most of the files carry, else the folder names)\n"
+            "  --album TITLE          the album title to search for (default: the files' album tag,\n"
+            "                         else the folder name: ARTIST/ALBUM or \"ARTIST - ALBUM\")\n"
+            "  --dry-run              show the changes, write nothing\n"
+            "  --yes                  write without asking; without it tag asks \"Write these tags? [y/N]\"\n"
+            "                         on a terminal, and writes nothing when stdin or stdout is not one\n"
+            "                         (or with --json)\n"
+            "  --cover MODE           embed: download the album's cover and embed it in every file as\n"
+            "                         the front cover; file: save it as cover.jpg beside the files;\n"
+            "                         none (the default): leave covers alone\n"
+            "  What is written: album, title, track number and total, year and genre; the artist only\n"
+            "  into a file that has none. Every other tag and the audio stay as they are; a file is\n"
+            "  replaced by a complete new copy, never rewritten in place\n"
+            "\n"
             "files:\n"
             "  " +
             folders.configHelp +
@@ -384,7 +455,7 @@ std::string HelpText() {
             folders.variablesHelp +
             "  where the configuration and the cache are\n"
             "\n"
-            "exit status: 0 success, 1 nothing found (or the plug-in could not be loaded),\n"
+            "exit status: 0 success, 1 nothing found, a file not tagged (or the plug-in could not be loaded),\n"
             "             2 usage or configuration error, 3 a download failed,\n"
             "             130 interrupted by Ctrl-C (SIGINT), 143 stopped by SIGTERM;\n"
             "             what was found before a stop is printed (--json marks it \"partial\")\n"
@@ -392,6 +463,7 @@ std::string HelpText() {
             "examples:\n"
             "  mivo --proxy 127.0.0.1:8080 albums \"ARTIST\"\n"
             "  mivo --proxy 127.0.0.1:8080 --json lookup \"ARTIST\" \"TITLE\"\n"
+            "  mivo --dry-run tag ~/Music/ARTIST/ALBUM\n"
             "  mivo help lookup\n";
     return text;
 }

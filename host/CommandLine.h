@@ -16,11 +16,23 @@
 
 namespace mivo_host {
 
-enum class Command { None, Artist, Albums, Album, Lookup, Info };
+enum class Command { None, Artist, Albums, Album, Lookup, Info, Tag };
+
+// What `tag --cover` does with the album's cover image.
+enum class CoverMode { None, Embed, File };
 
 struct Options {
     Command command = Command::None;
     std::vector<std::wstring> arguments;  // NAME, [TITLE] or ADDRESS, as the command takes them
+    std::vector<std::string> paths;       // tag: the folders and files, as given
+
+    // Options of tag only.
+    std::optional<std::wstring> tagArtist;  // --artist: the artist to search for
+    std::optional<std::wstring> tagAlbum;   // --album: the album title to search for
+    bool dryRun = false;                    // --dry-run: preview only, never write
+    bool yes = false;                       // --yes: write without asking
+    CoverMode cover = CoverMode::None;      // --cover
+    bool timings = false;                   // --timings (not in the help): the time of each phase on stderr
 
     std::string pluginPath;                  // empty: the library installed beside the program
     std::optional<std::wstring> proxy;       // answered to "HttpProxy"

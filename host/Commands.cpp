@@ -1,4 +1,4 @@
-// artist, albums, album, lookup and info.
+// artist, albums, album, lookup and info, and the lookup of each album of tag.
 #include "host/Commands.h"
 
 #include <utility>
@@ -27,8 +27,8 @@ void RunArtist(const Options& options, CBasicTagsDllInterface& plugin, CommandRe
     if (!result.succeeded) result.failure = "no artist page found for " + Quoted(result.artist);
 }
 
-void RunAlbums(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result) {
-    result.artist = options.arguments.at(0);
+void FindAlbums(const std::wstring& artist, CBasicTagsDllInterface& plugin, CommandResult& result) {
+    result.artist = artist;
     result.succeeded = plugin.FindArtistAlbumList(CString(result.artist), result.albums) != 0;
     if (!result.succeeded)
         result.failure = result.albums.empty() ? "no albums found for " + Quoted(result.artist)
@@ -47,14 +47,19 @@ bool CompleteAlbum(CBasicTagsDllInterface& plugin, AlbumInfo& album, bool titleK
     return ok;
 }
 
+void RunAlbums(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result) {
+    FindAlbums(options.arguments.at(0), plugin, result);
+}
+
 void RunAlbum(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result) {
     AlbumInfo album;
     album.url = options.arguments.at(0);
     result.succeeded = CompleteAlbum(plugin, album, false, result);
 }
 
-void RunLookup(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result, bool (*stopRequested)()) {
-    RunAlbums(options, plugin, result);
+void LookUp(const std::wstring& artist, const std::wstring& title, CBasicTagsDllInterface& plugin,
+            CommandResult& result, bool (*stopRequested)()) {
+    FindAlbums(artist, plugin, result);
     if (!result.succeeded || result.albums.empty()) {
         if (result.succeeded) result.failure = "no albums found for " + Quoted(result.artist);
         result.succeeded = false;
@@ -64,9 +69,13 @@ void RunLookup(const Options& options, CBasicTagsDllInterface& plugin, CommandRe
         result.succeeded = false;
         return;
     }
-    const std::wstring title = options.arguments.size() > 1 ? options.arguments[1] : std::wstring();
     const auto chosen = title.empty() ? result.albums.begin() : NearestTitle(result.albums, title);
     result.succeeded = CompleteAlbum(plugin, *chosen, true, result);
+}
+
+void RunLookup(const Options& options, CBasicTagsDllInterface& plugin, CommandResult& result, bool (*stopRequested)()) {
+    LookUp(options.arguments.at(0), options.arguments.size() > 1 ? options.arguments[1] : std::wstring(), plugin,
+           result, stopRequested);
 }
 
 void RunInfo(CBasicTagsDllInterface& plugin, const std::string& pluginPath, CommandResult& result) {
@@ -84,6 +93,22 @@ void RunInfo(CBasicTagsDllInterface& plugin, const std::string& pluginPath, Comm
 }
 
 }  // namespace
+
+CommandResult LookUpAlbum(const std::wstring& artist, const std::wstring& title, CBasicTagsDllInterface& plugin,
+                          bool (*stopRequested)()) {
+    CommandResult result;
+    result.command = Command::Lookup;
+    const Statistics before = ReadStatistics(plugin);
+    try {
+        LookUp(artist, title, plugin, result, stopRequested);
+    } catch (const StopBeforeContact&) {
+        result.succeeded = false;
+    }
+    const Statistics after = ReadStatistics(plugin);
+    result.statistics = {after.downloads - before.downloads, after.successful - before.successful,
+                         after.totalTimeMs - before.totalTimeMs};
+    return result;
+}
 
 Statistics ReadStatistics(CBasicTagsDllInterface& plugin) {
     Statistics statistics;
@@ -104,6 +129,7 @@ CommandResult RunCommand(const Options& options, CBasicTagsDllInterface& plugin,
             case Command::Album: RunAlbum(options, plugin, result); break;
             case Command::Lookup: RunLookup(options, plugin, result, stopRequested); break;
             case Command::Info: RunInfo(plugin, pluginPath, result); break;
+            case Command::Tag: result.failure = "tag runs through RunTagCommand"; break;
             case Command::None: result.failure = "no command"; break;
         }
     } catch (const StopBeforeContact&) {

@@ -60,6 +60,12 @@ struct CommandResult {
 CommandResult RunCommand(const Options& options, CBasicTagsDllInterface& plugin, const std::string& pluginPath,
                          bool (*stopRequested)());
 
+// What `lookup artist title` finds (title empty: the first album), as a
+// lookup result whose statistics count only this lookup's downloads, so one
+// session can look up several albums and tell each one's outcome.
+CommandResult LookUpAlbum(const std::wstring& artist, const std::wstring& title, CBasicTagsDllInterface& plugin,
+                          bool (*stopRequested)());
+
 // The three download statistics of plugin (0 for any it does not answer).
 Statistics ReadStatistics(CBasicTagsDllInterface& plugin);
 

@@ -64,12 +64,6 @@ std::wstring AlbumDetails(const AlbumResult& result, bool showTitle) {
     return out;
 }
 
-std::wstring StatisticsLine(const Statistics& statistics) {
-    return L"Statistics: " + std::to_wstring(statistics.downloads) + L" downloads, " +
-           std::to_wstring(statistics.successful) + L" successful, " + std::to_wstring(statistics.totalTimeMs) +
-           L" ms downloading\n";
-}
-
 std::wstring Info(const CommandResult& result) {
     std::vector<std::pair<std::wstring, std::wstring>> lines;
     for (const char* key : {"Name", "Type", "Version", "VersionInt", "Author", "Desc", "InfoUrl"}) {
@@ -82,6 +76,12 @@ std::wstring Info(const CommandResult& result) {
 }
 
 }  // namespace
+
+std::wstring StatisticsLine(const Statistics& statistics) {
+    return L"Statistics: " + std::to_wstring(statistics.downloads) + L" downloads, " +
+           std::to_wstring(statistics.successful) + L" successful, " + std::to_wstring(statistics.totalTimeMs) +
+           L" ms downloading\n";
+}
 
 std::string FormatHuman(const CommandResult& result, bool withStatistics) {
     std::wstring out;
@@ -102,6 +102,7 @@ std::string FormatHuman(const CommandResult& result, bool withStatistics) {
             out = Info(result);
             withStatistics = true;
             break;
+        case Command::Tag:
         case Command::None: break;
     }
     if (withStatistics) out += (out.empty() ? L"" : L"\n") + StatisticsLine(result.statistics);

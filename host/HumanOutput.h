@@ -15,4 +15,7 @@ namespace mivo_host {
 // statistics (info always shows them).
 std::string FormatHuman(const CommandResult& result, bool withStatistics);
 
+// "Statistics: N downloads, N successful, N ms downloading", with its line break.
+std::wstring StatisticsLine(const Statistics& statistics);
+
 }  // namespace mivo_host

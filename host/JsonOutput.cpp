@@ -2,16 +2,13 @@
 // keep the documented order.
 #include "host/JsonOutput.h"
 
-#include <nlohmann/json.hpp>
-
+#include "host/JsonDocuments.h"
 #include "host/RunOutcome.h"
 #include "host/WideText.h"
 
 namespace mivo_host {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 std::string Text(const std::wstring& text) { return ToUtf8(text); }
 
@@ -25,6 +22,13 @@ Json AlbumList(const AlbumInfoList& albums) {
     for (const AlbumInfo& album : albums) list.push_back(AlbumEntry(album));
     return list;
 }
+
+std::string Marker(const CommandResult& result, const char* key) {
+    const auto it = result.facts.marker.find(key);
+    return it == result.facts.marker.end() ? std::string() : it->second;
+}
+
+}  // namespace
 
 // trackCount is the number of tracks listed, which is what the plug-in sets
 // when the details ran to their end, and still true of a walk cut short. The
@@ -44,12 +48,19 @@ Json AlbumDocument(const AlbumResult& result) {
     return document;
 }
 
-std::string Marker(const CommandResult& result, const char* key) {
-    const auto it = result.facts.marker.find(key);
-    return it == result.facts.marker.end() ? std::string() : it->second;
+Json StatisticsDocument(const Statistics& statistics) {
+    return Json{{"downloads", statistics.downloads},
+                {"successful", statistics.successful},
+                {"totalTimeMs", statistics.totalTimeMs}};
 }
 
-}  // namespace
+Json ErrorDocument(const std::string& kind, const std::string& message) {
+    return Json{{"kind", kind}, {"message", message}};
+}
+
+std::string DocumentText(const Json& document) {
+    return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
 
 std::string FormatJson(const CommandResult& result) {
     Json document = Json::object();
@@ -77,15 +88,14 @@ std::string FormatJson(const CommandResult& result) {
             document["sourceName"] = Text(result.facts.sourceName);
             document["sourceId"] = Text(result.facts.sourceId);
             break;
+        case Command::Tag:
         case Command::None: break;
     }
-    document["statistics"] = Json{{"downloads", result.statistics.downloads},
-                                  {"successful", result.statistics.successful},
-                                  {"totalTimeMs", result.statistics.totalTimeMs}};
+    document["statistics"] = StatisticsDocument(result.statistics);
     if (result.partial) document["partial"] = true;
     if (result.failureKind != FailureKind::None)
-        document["error"] = Json{{"kind", KindName(result.failureKind)}, {"message", result.failure}};
-    return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+        document["error"] = ErrorDocument(KindName(result.failureKind), result.failure);
+    return DocumentText(document);
 }
 
 }  // namespace mivo_host

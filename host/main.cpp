@@ -1,7 +1,8 @@
 // mivo: the command-line host of the mivo search plug-in. It parses the
 // command line, loads the plug-in, drives one interface object through the
 // calling order of a tagging host, prints what was found (readable, or one
-// JSON document) and exits with the status host/RunOutcome.h describes.
+// JSON document) and exits with the status host/RunOutcome.h describes;
+// the tag command prints and answers its status itself (host/TagCommand.h).
 // Single-threaded.
 #include <cstdio>
 #include <exception>
@@ -24,6 +25,7 @@
 #include "host/Progress.h"
 #include "host/RunOutcome.h"
 #include "host/StopSignal.h"
+#include "host/TagCommand.h"
 #include "host/Terminal.h"
 #include "host/TraceLogFolder.h"
 #include "host/UserDefaults.h"
@@ -112,6 +114,10 @@ bool WriteOut(const std::string& text) {
 }
 
 int Run(const Options& options) {
+    if (options.command == Command::Tag && !TagSupported()) {
+        Error("tag: this build has no tag support");
+        return kExitUsage;
+    }
     SessionSettings settings;
     if (!PrepareSettings(options, settings)) return kExitFailure;
 
@@ -135,6 +141,7 @@ int Run(const Options& options) {
 
     CommandResult result;
     std::vector<std::string> explaining;
+    int tagStatus = -1;  // the tag command's exit status, once it ran
     try {
         CBasicTagsDllInterface* object = module.CreateInterface();
         if (!object) {
@@ -144,12 +151,16 @@ int Run(const Options& options) {
         std::vector<std::string> warnings;
         PluginSession session(object, &callbacks, settings, warnings);
         for (const std::string& warning : warnings) Error(warning);
-        const std::string loadedFile = module.LoadedFile();
-        result = RunCommand(options, session.Plugin(), loadedFile.empty() ? pluginPath : loadedFile, StopRequested);
-        DescribeOutcome(result, StopSignalNumber());
-        // Read before the close merges the run's file away.
-        if (result.failureKind == FailureKind::Download || result.failureKind == FailureKind::NotFound)
-            explaining = logFolder->ExplainingLines(kMaxExplainingLines);
+        if (options.command == Command::Tag) {
+            tagStatus = RunTagCommand(options, session.Plugin(), StopRequested, progress);
+        } else {
+            const std::string loadedFile = module.LoadedFile();
+            result = RunCommand(options, session.Plugin(), loadedFile.empty() ? pluginPath : loadedFile, StopRequested);
+            DescribeOutcome(result, StopSignalNumber());
+            // Read before the close merges the run's file away.
+            if (result.failureKind == FailureKind::Download || result.failureKind == FailureKind::NotFound)
+                explaining = logFolder->ExplainingLines(kMaxExplainingLines);
+        }
         session.Close();
     } catch (const std::exception& failure) {
         progress.Finish();
@@ -162,6 +173,7 @@ int Run(const Options& options) {
     }
     progress.Finish();
     module.Close();
+    if (tagStatus >= 0) return tagStatus;
 
     if (!WriteOut(options.json ? FormatJson(result) : FormatHuman(result, options.statistics))) {
         Error("cannot write the output");

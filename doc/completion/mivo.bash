@@ -4,7 +4,8 @@
 # so they follow the program that is installed: the commands are the first
 # words of the least indented lines of its "commands:" block, the options every --word (and
 # -x) it names. An option shown with DIR takes a folder name, with FILE or PATH
-# a file name; after "help" come the command names.
+# a file name; after "help" come the command names, and after a command whose
+# synopsis ends in PATH... file names.
 
 # The commands listed in the help text on stdin, one a line.
 _mivo_commands() {
@@ -16,6 +17,11 @@ _mivo_commands() {
 # The options named in the help text on stdin, each once.
 _mivo_options() {
     grep -oE -- '(^|[ ,[])--?[a-zA-Z][-a-zA-Z]*' | sed 's/^[ ,[]*//' | sort -u
+}
+
+# Whether command $1 takes file names, as the help text on stdin shows its synopsis.
+_mivo_takes_paths() {
+    awk -v command="$1" '$1 == command && / PATH\.\.\.$/ { found = 1 } END { exit !found }'
 }
 
 # The placeholder the help text on stdin shows after option $1 (DIR, FILE, ...).
@@ -54,6 +60,9 @@ _mivo() {
     done
     if [[ -z $command || ($command == help && $prev == help) ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$(_mivo_commands <<<"$help")" -- "$cur")
+    elif _mivo_takes_paths "$command" <<<"$help"; then
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     fi
 }
 

@@ -1,7 +1,8 @@
 // The bash and zsh completion of mivo and mivo-catalogue, run against the
 // built programs: commands where a command goes (also after "help"), options
 // after "-", folder and file names for an option that takes one, nothing after
-// a command's own argument, and an option's value not taken for the command.
+// a command's own argument, file names for tag's, and an option's value not
+// taken for the command.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using Words = std::vector<std::string>;
 
-const Words kCommands = {"artist", "albums", "album", "lookup", "info"};
+const Words kCommands = {"artist", "albums", "album", "lookup", "info", "tag"};
 const std::string kBash = MIVO_SOURCE_DIR "/doc/completion/mivo.bash";
 const std::string kZsh = MIVO_SOURCE_DIR "/doc/completion/_mivo";
 const std::string kBin = fs::path(MIVO_HOST_PATH).parent_path().string();
@@ -46,6 +47,9 @@ std::vector<Row> Rows() {
         {"a folder for --cache", {"mivo", "--cache", ""}, {"sub"}, {"<files -/>"}, true},
         {"a file for --parent-log", {"mivo", "--parent-log", ""}, {"file.txt", "sub"}, {"<files>"}, true},
         {"no name for a number", {"mivo", "--delay", ""}, {}, {"<message ms>"}, true},
+        {"files for tag's paths", {"mivo", "tag", ""}, {"file.txt", "sub"}, {"<files>"}, true},
+        {"files after a tag option", {"mivo", "tag", "--yes", "s"}, {"sub"}, {"<files>"}, true},
+        {"no name for tag's cover mode", {"mivo", "tag", "--cover", ""}, {}, {"<message mode>"}, true},
     };
 }
 

@@ -152,10 +152,12 @@ inline ProcessResult Run(const std::string& program, const std::vector<std::stri
 // Runs program to its end on a new pseudo-terminal columns wide, which is its
 // stdin, stdout and stderr, in the environment ChildEnvironment(folder, env).
 // out holds all it wrote to the terminal (line breaks as the terminal sends
-// them, "\r\n"); err stays empty.
+// them, "\r\n"); err stays empty. Once out holds prompt (when not empty),
+// answer is typed on the terminal, once.
 inline ProcessResult RunOnTerminal(const std::string& program, const std::vector<std::string>& args,
                                    const fs::path& folder, const std::vector<std::string>& env = {},
-                                   unsigned short columns = 80) {
+                                   unsigned short columns = 80, const std::string& prompt = {},
+                                   const std::string& answer = {}) {
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> envp = ChildEnvironment(folder, env);
@@ -173,9 +175,13 @@ inline ProcessResult RunOnTerminal(const std::string& program, const std::vector
         _exit(127);
     }
     char buffer[1024];
+    bool answered = prompt.empty();
     // Reading ends with EIO once the child and its descendants closed the terminal.
-    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);)
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);) {
         if (n > 0) result.out.append(buffer, static_cast<size_t>(n));
+        if (!answered && result.out.find(prompt) != std::string::npos)
+            answered = write(terminal, answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
+    }
     close(terminal);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
