@@ -136,7 +136,8 @@ std::vector<std::string> TraceLogFolder::ExplainingLines(size_t maxLines) const 
     for (fs::directory_iterator it(m_path, error), end; !error && it != end; it.increment(error)) {
         std::error_code ignored;
         // A link is not followed, wherever it points: the plug-in writes plain files.
-        if (!fs::is_regular_file(it->symlink_status(ignored)) || !IsOwnRunFile(PathToUtf8(it->path().filename()))) continue;
+        if (!fs::is_regular_file(it->symlink_status(ignored)) || !IsOwnRunFile(PathToUtf8(it->path().filename())))
+            continue;
         if (it->last_write_time(ignored) < earliest) continue;
         files.push_back(it->path());
     }

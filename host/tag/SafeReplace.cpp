@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "host/tag/TemporaryName.h"
+#include "host/tag/UniqueFd.h"
 
 namespace mivo_host {
 
@@ -32,30 +33,6 @@ std::string NameOf(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
-
-// A descriptor closed when it goes out of scope.
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
-    ~UniqueFd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    int Get() const { return m_fd; }
-    void Reset(int fd) {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = fd;
-    }
-    int Release() {
-        int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // The temporary copy's name, removed when it goes out of scope unless kept.
 class TemporaryCopy {

@@ -39,15 +39,24 @@ constexpr size_t kLongestUtf8Character = 4;
 bool IsNoise(wchar_t ch) {
     if (platform::IsSpace(ch)) return true;
     if (ch < 0x80) {
-        const bool letterOrDigit = (ch >= L'0' && ch <= L'9') || (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z');
+        const bool letterOrDigit =
+            (ch >= L'0' && ch <= L'9') || (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z');
         return !letterOrDigit;
     }
     switch (ch) {
-        case 0x00A1: case 0x00AB: case 0x00B7: case 0x00BB: case 0x00BF:
-        case 0x2013: case 0x2014: case 0x2018: case 0x2019: case 0x201C: case 0x201D: case 0x2026:
-            return true;
-        default:
-            return false;
+        case 0x00A1:
+        case 0x00AB:
+        case 0x00B7:
+        case 0x00BB:
+        case 0x00BF:
+        case 0x2013:
+        case 0x2014:
+        case 0x2018:
+        case 0x2019:
+        case 0x201C:
+        case 0x201D:
+        case 0x2026: return true;
+        default: return false;
     }
 }
 

@@ -25,7 +25,7 @@
 
 namespace mivo_host {
 
-constexpr size_t kMaxPairedFiles = 500;   // the command refuses more audio files per album than this
+constexpr size_t kMaxPairedFiles = 500;  // the command refuses more audio files per album than this
 
 // A pair above this cost is doubtful. A right title without a number costs
 // 0.3 and a few typos add less than 0.1; without a number, a title about a
@@ -38,28 +38,28 @@ constexpr double kDoubtfulCost = 0.5;
 // does a title less than about half off.
 constexpr double kLeaveOutCost = 0.75;
 
-struct PairingFile {                      // one audio file, given in file-name order
-    std::string fileName;                 // base name, UTF-8, e.g. "03 - Sea of Glass.flac"
-    std::optional<std::string> title;     // its title tag, if any
-    std::optional<unsigned> track;        // its track-number tag, if any
+struct PairingFile {                   // one audio file, given in file-name order
+    std::string fileName;              // base name, UTF-8, e.g. "03 - Sea of Glass.flac"
+    std::optional<std::string> title;  // its title tag, if any
+    std::optional<unsigned> track;     // its track-number tag, if any
 };
 
-struct PairingTrack {                     // one track of the album, in album order
-    unsigned number;                      // from 1
-    std::string title;                    // UTF-8
+struct PairingTrack {   // one track of the album, in album order
+    unsigned number;    // from 1
+    std::string title;  // UTF-8
 };
 
 struct TrackPair {
-    size_t file;       // index into files
-    size_t track;      // index into tracks
-    double cost;       // the pair's cost, 0 = certain .. 1 = no evidence at all
-    bool doubtful;     // cost above the doubt threshold: the preview says so
+    size_t file;    // index into files
+    size_t track;   // index into tracks
+    double cost;    // the pair's cost, 0 = certain .. 1 = no evidence at all
+    bool doubtful;  // cost above the doubt threshold: the preview says so
 };
 
 struct Pairing {
-    std::vector<TrackPair> pairs;          // ordered by file index
-    std::vector<size_t> unpairedFiles;     // left untouched by the command
-    std::vector<size_t> unpairedTracks;    // tracks no file got
+    std::vector<TrackPair> pairs;        // ordered by file index
+    std::vector<size_t> unpairedFiles;   // left untouched by the command
+    std::vector<size_t> unpairedTracks;  // tracks no file got
 };
 
 // Pairs files with tracks so that the total cost is least (precondition: files.size() <= kMaxPairedFiles,

@@ -30,15 +30,16 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(catalogue.Started());
         server.Serve("/cover.jpg", kJpegStart + "picture", "image/jpeg");
-        server.Serve("/a cover.jpg", kJpegStart + "blank", "image/jpeg");
+        // The blank travels as %20.
+        server.Serve("/a(%20| )cover\\.jpg", kJpegStart + "blank", "image/jpeg");
         server.Serve("/page.jpg", "<html>no picture</html>", "text/html");
         server.Serve("/empty.jpg", "", "image/jpeg");
         auto redirectTo = [](std::string to) {
-            return [to](const httplib::Request&, httplib::Response& res) { res.set_redirect(to); };
+            return [to](const testsupport::Request&, testsupport::Response& res) { res.SetRedirect(to); };
         };
-        server.Http().Get("/moved.jpg", redirectTo("/cover.jpg"));
-        server.Http().Get("/loop.jpg", redirectTo("/loop.jpg"));
-        server.Http().Get("/away.jpg", redirectTo("file:///etc/hostname"));
+        server.Get("/moved.jpg", redirectTo("/cover.jpg"));
+        server.Get("/loop.jpg", redirectTo("/loop.jpg"));
+        server.Get("/away.jpg", redirectTo("file:///etc/hostname"));
         server.Start();
     }
     std::string Local(const std::string& path) const { return "http://" + server.Address(path); }

@@ -11,8 +11,8 @@ namespace mivo_host {
 namespace {
 
 const std::vector<std::string> kAlbum = {
-    "Sea of Glass", "Paper Lanterns", "Under the Quiet Hill", "Nightjar",
-    "Salt and Ember", "Where the River Bends", "Glass Harbour", "Coda",
+    "Sea of Glass",   "Paper Lanterns",        "Under the Quiet Hill", "Nightjar",
+    "Salt and Ember", "Where the River Bends", "Glass Harbour",        "Coda",
 };
 
 std::vector<PairingTrack> Tracks(const std::vector<std::string>& titles) {
@@ -30,7 +30,8 @@ std::vector<PairingTrack> FirstTracks(size_t count) {
 std::vector<std::string> ThirtyTitles() {
     std::vector<std::string> titles;
     for (const char* a : {"Amber", "Broken", "Cold", "Distant", "Early", "Frozen"})
-        for (const char* b : {"Lights", "Roads", "Mirrors", "Winter", "Gardens"}) titles.push_back(std::string(a) + " " + b);
+        for (const char* b : {"Lights", "Roads", "Mirrors", "Winter", "Gardens"})
+            titles.push_back(std::string(a) + " " + b);
     return titles;
 }
 
@@ -51,67 +52,95 @@ std::vector<PairingCase> Cases() {
     using Title = std::optional<std::string>;
     std::vector<PairingCase> cases = {
         {"in order, titles and numbers in tags",
-         {{{"01 Sea of Glass.mp3", kAlbum[0], 1u}, 1}, {{"02 Paper Lanterns.mp3", kAlbum[1], 2u}, 2},
-          {{"03 Under the Quiet Hill.mp3", kAlbum[2], 3u}, 3}, {{"04 Nightjar.mp3", kAlbum[3], 4u}, 4}},
+         {{{"01 Sea of Glass.mp3", kAlbum[0], 1u}, 1},
+          {{"02 Paper Lanterns.mp3", kAlbum[1], 2u}, 2},
+          {{"03 Under the Quiet Hill.mp3", kAlbum[2], 3u}, 3},
+          {{"04 Nightjar.mp3", kAlbum[3], 4u}, 4}},
          FirstTracks(4)},
         // The names say nothing and their order is not the album's; the title tags decide.
         {"shuffled file names, titles in tags",
-         {{{"audio a.flac", kAlbum[4], none}, 5}, {{"audio b.flac", kAlbum[0], none}, 1},
-          {{"audio c.flac", kAlbum[7], none}, 8}, {{"audio d.flac", kAlbum[2], none}, 3},
-          {{"audio e.flac", kAlbum[6], none}, 7}, {{"audio f.flac", kAlbum[1], none}, 2},
-          {{"audio g.flac", kAlbum[5], none}, 6}, {{"audio h.flac", kAlbum[3], none}, 4}},
+         {{{"audio a.flac", kAlbum[4], none}, 5},
+          {{"audio b.flac", kAlbum[0], none}, 1},
+          {{"audio c.flac", kAlbum[7], none}, 8},
+          {{"audio d.flac", kAlbum[2], none}, 3},
+          {{"audio e.flac", kAlbum[6], none}, 7},
+          {{"audio f.flac", kAlbum[1], none}, 2},
+          {{"audio g.flac", kAlbum[5], none}, 6},
+          {{"audio h.flac", kAlbum[3], none}, 4}},
          FirstTracks(8)},
         // Some files have a number and some not; the names hold titles only, in
         // alphabetical order. A title half off without a number is doubtful.
         {"missing track numbers",
-         {{{"Coda.ogg", kAlbum[7], none}, 8}, {{"Glass Harbour.ogg", kAlbum[6], 7u}, 7},
-          {{"Nightjar.ogg", kAlbum[3], none}, 4}, {{"Paper Lanterns.ogg", kAlbum[1], none}, 2},
+         {{{"Coda.ogg", kAlbum[7], none}, 8},
+          {{"Glass Harbour.ogg", kAlbum[6], 7u}, 7},
+          {{"Nightjar.ogg", kAlbum[3], none}, 4},
+          {{"Paper Lanterns.ogg", kAlbum[1], none}, 2},
           {{"Salt and Ember.ogg", kAlbum[4], 5u}, 5},
           {{"Sea of Glass.ogg", Title("Sea of Glass (Remastered)"), none}, 1, true}},
          FirstTracks(8)},
         // More files than tracks: the file that matches nothing is left over.
         {"one extra file",
-         {{{"01 Sea of Glass.mp3", kAlbum[0], 1u}, 1}, {{"02 Paper Lanterns.mp3", kAlbum[1], 2u}, 2},
-          {{"03 Under the Quiet Hill.mp3", kAlbum[2], 3u}, 3}, {{"04 Nightjar.mp3", kAlbum[3], 4u}, 4},
+         {{{"01 Sea of Glass.mp3", kAlbum[0], 1u}, 1},
+          {{"02 Paper Lanterns.mp3", kAlbum[1], 2u}, 2},
+          {{"03 Under the Quiet Hill.mp3", kAlbum[2], 3u}, 3},
+          {{"04 Nightjar.mp3", kAlbum[3], 4u}, 4},
           {{"bonus.mp3", Title("Studio Interview"), none}, 0}},
          FirstTracks(4)},
         // As many files as tracks, but one file is not of the album and one
         // track has no file: leaving both out is cheaper than pairing them.
         {"an extra file and a missing one",
-         {{{"01 Sea of Glass.mp3", kAlbum[0], 1u}, 1}, {{"02 Paper Lanterns.mp3", kAlbum[1], 2u}, 2},
-          {{"04 Nightjar.mp3", kAlbum[3], 4u}, 4}, {{"bonus.mp3", none, none}, 0}},
+         {{{"01 Sea of Glass.mp3", kAlbum[0], 1u}, 1},
+          {{"02 Paper Lanterns.mp3", kAlbum[1], 2u}, 2},
+          {{"04 Nightjar.mp3", kAlbum[3], 4u}, 4},
+          {{"bonus.mp3", none, none}, 0}},
          FirstTracks(4)},
         // The file of track 4 is missing: the files after it are one place off.
         {"one missing track",
-         {{{"01.flac", kAlbum[0], none}, 1}, {{"02.flac", kAlbum[1], none}, 2}, {{"03.flac", kAlbum[2], none}, 3},
-          {{"05.flac", kAlbum[4], none}, 5}, {{"06.flac", kAlbum[5], none}, 6}, {{"07.flac", kAlbum[6], none}, 7},
+         {{{"01.flac", kAlbum[0], none}, 1},
+          {{"02.flac", kAlbum[1], none}, 2},
+          {{"03.flac", kAlbum[2], none}, 3},
+          {{"05.flac", kAlbum[4], none}, 5},
+          {{"06.flac", kAlbum[5], none}, 6},
+          {{"07.flac", kAlbum[6], none}, 7},
           {{"08.flac", kAlbum[7], none}, 8}},
          FirstTracks(8)},
         {"titles with typos, shuffled, no numbers",
-         {{{"a.mp3", Title("Nightjr"), none}, 4}, {{"b.mp3", Title("Glas Harbor"), none}, 7},
-          {{"c.mp3", Title("Sea of Glas"), none}, 1}, {{"d.mp3", Title("Undr the Quiet Hil"), none}, 3},
-          {{"e.mp3", Title("Where the Rivr Bends"), none}, 6}, {{"f.mp3", Title("Papr Lantern"), none}, 2},
-          {{"g.mp3", Title("Cod a"), none}, 8}, {{"h.mp3", Title("Salt and Embers"), none}, 5}},
+         {{{"a.mp3", Title("Nightjr"), none}, 4},
+          {{"b.mp3", Title("Glas Harbor"), none}, 7},
+          {{"c.mp3", Title("Sea of Glas"), none}, 1},
+          {{"d.mp3", Title("Undr the Quiet Hil"), none}, 3},
+          {{"e.mp3", Title("Where the Rivr Bends"), none}, 6},
+          {{"f.mp3", Title("Papr Lantern"), none}, 2},
+          {{"g.mp3", Title("Cod a"), none}, 8},
+          {{"h.mp3", Title("Salt and Embers"), none}, 5}},
          FirstTracks(8)},
         {"file names only",
-         {{{"01 Sea of Glass.mp3", none, none}, 1}, {{"02 - Paper Lanterns.mp3", none, none}, 2},
-          {{"03. Under the Quiet Hill.mp3", none, none}, 3}, {{"04_Nightjar.mp3", none, none}, 4},
+         {{{"01 Sea of Glass.mp3", none, none}, 1},
+          {{"02 - Paper Lanterns.mp3", none, none}, 2},
+          {{"03. Under the Quiet Hill.mp3", none, none}, 3},
+          {{"04_Nightjar.mp3", none, none}, 4},
           {{"1-05 Salt and Ember.mp3", none, none}, 5}},
          FirstTracks(5)},
         // Titles that say nothing, names out of order: the number tags decide,
         // and the preview doubts every pair.
         {"numbers only, nonsense titles",
-         {{{"rec 1.mp3", Title("Track"), 3u}, 3, true}, {{"rec 2.mp3", Title("Track"), 1u}, 1, true},
-          {{"rec 3.mp3", Title("xyzzy"), 4u}, 4, true}, {{"rec 4.mp3", Title("zzz"), 2u}, 2, true}},
+         {{{"rec 1.mp3", Title("Track"), 3u}, 3, true},
+          {{"rec 2.mp3", Title("Track"), 1u}, 1, true},
+          {{"rec 3.mp3", Title("xyzzy"), 4u}, 4, true},
+          {{"rec 4.mp3", Title("zzz"), 2u}, 2, true}},
          FirstTracks(4)},
         {"Unicode titles differing in case",
-         {{{"x1.flac", Title("björk"), none}, 2}, {{"x2.flac", Title("ΣΊΣΥΦΟΣ"), none}, 3},
-          {{"x3.flac", Title("été indien"), none}, 4}, {{"x4.flac", Title("ДОРОГА"), none}, 1}},
+         {{{"x1.flac", Title("björk"), none}, 2},
+          {{"x2.flac", Title("ΣΊΣΥΦΟΣ"), none}, 3},
+          {{"x3.flac", Title("été indien"), none}, 4},
+          {{"x4.flac", Title("ДОРОГА"), none}, 1}},
          Tracks({"Дорога", "BJÖRK", "Σίσυφος", "ÉTÉ INDIEN"})},
         // Two tracks of one title: the order of the names tells them apart.
         {"a title twice",
-         {{{"a.mp3", Title("Interlude"), none}, 1}, {{"b.mp3", Title("Nightjar"), none}, 2},
-          {{"c.mp3", Title("Interlude"), none}, 3}, {{"d.mp3", Title("Coda"), none}, 4}},
+         {{{"a.mp3", Title("Interlude"), none}, 1},
+          {{"b.mp3", Title("Nightjar"), none}, 2},
+          {{"c.mp3", Title("Interlude"), none}, 3},
+          {{"d.mp3", Title("Coda"), none}, 4}},
          Tracks({"Interlude", "Nightjar", "Interlude", "Coda"})},
     };
     // The names sort in the reverse of the album's order; title tags only.

@@ -91,8 +91,12 @@ TEST(WriteAudioTags, EveryFormatReadBackIndependently) {
         EXPECT_EQ(tags["Comment"], "keep me");
         EXPECT_EQ(tags[row.yearKey], "2004");
         EXPECT_EQ(tags[row.trackKey], row.trackText);
-        if (row.totalKey) EXPECT_EQ(tags[row.totalKey], "12");
-        if (row.id3Version != 0) EXPECT_EQ(test::Id3v2Version(file), row.id3Version);
+        if (row.totalKey) {
+            EXPECT_EQ(tags[row.totalKey], "12");
+        }
+        if (row.id3Version != 0) {
+            EXPECT_EQ(test::Id3v2Version(file), row.id3Version);
+        }
         EXPECT_EQ(tags[row.pictureKey], row.pictureText);
         EXPECT_EQ(test::AudioPayload(row.format, file), audioBefore);
         EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
@@ -188,7 +192,9 @@ TEST(WriteAudioTags, RefusedFilesStayAsTheyWere) {
         ASSERT_FALSE(written.Ok());
         EXPECT_EQ(written.failure->kind, row.kind);
         EXPECT_EQ(written.failure->message, row.message);
-        if (!before.empty()) EXPECT_EQ(ReadBytes(file), before);
+        if (!before.empty()) {
+            EXPECT_EQ(ReadBytes(file), before);
+        }
         EXPECT_EQ(0u, test::StrayCopiesIn(folder.path()));
     }
     EXPECT_TRUE(ReadAudioTags((folder / "locked.flac").string()).readOnly);
