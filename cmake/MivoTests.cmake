@@ -8,6 +8,7 @@
 # program is one ctest test instead (for cases that share one costly set-up).
 # A folder without .cpp files makes no program.
 find_package(GTest REQUIRED)
+include(${CMAKE_CURRENT_LIST_DIR}/MivoTestCode.cmake)
 include(GoogleTest)
 # zlib builds the compressed bodies of the hostile-response tests.
 find_package(ZLIB REQUIRED)
@@ -21,6 +22,7 @@ function(mivo_add_test_program folder)
   get_filename_component(name ${folder} NAME)
   set(program test_${name})
   add_executable(${program} ${sources})
+  mivo_quick_test_code(${program})
   target_link_libraries(${program} PRIVATE mivo_core GTest::gtest_main GTest::gmock ZLIB::ZLIB PkgConfig::HTTPLIB)
   target_compile_definitions(${program} PRIVATE
     MIVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

@@ -8,6 +8,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(${MIVO_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
+include(${CMAKE_CURRENT_LIST_DIR}/MivoTestCode.cmake)
 
 set(MIVO_WINDOWS_TEST_FOLDERS
   system
@@ -74,6 +75,7 @@ foreach(name IN LISTS MIVO_WINDOWS_TEST_FOLDERS)
   endforeach()
   set(program test_${name})
   add_executable(${program} ${sources})
+  mivo_quick_test_code(${program})
   # ws2_32: the tests' loopback servers run over Winsock.
   target_link_libraries(${program} PRIVATE mivo_core gtest_main gmock ws2_32)
   target_compile_definitions(${program} PRIVATE
