@@ -77,7 +77,16 @@ private:
     friend class HttpConnection;
     friend class HttpRequest;
     struct Engine;
+
+    // Takes agent and proxy for every system's constructor: false, with
+    // m_openError set, when either cannot be used; else m_proxyUrl holds the
+    // proxy's URL ("http://host:port", empty for none).
+    bool AcceptSettings(std::string_view agent, std::string_view proxy);
+
     std::unique_ptr<Engine> m_engine;
+    std::string m_proxyUrl;
+    uint32_t m_openError = kHttpErrorNone;
+    bool m_requestOpen = false;  // a request of this session is open
 };
 
 class HttpConnection {

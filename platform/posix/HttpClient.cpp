@@ -125,9 +125,6 @@ struct HttpSession::Engine {
     CURL* easy = nullptr;
     CURLM* multi = nullptr;
     std::string agent;
-    std::string proxyUrl;
-    uint32_t openError = kHttpErrorNone;
-    bool requestOpen = false;
 
     ~Engine() {
         if (multi) curl_multi_cleanup(multi);
@@ -138,22 +135,12 @@ struct HttpSession::Engine {
 HttpSession::HttpSession(std::string_view agent, std::string_view proxy) : m_engine(std::make_unique<Engine>()) {
     InitCurlOnce();
     Engine& e = *m_engine;
+    if (!AcceptSettings(agent, proxy)) return;
     e.agent.assign(agent);
-    if (!IsFieldValue(e.agent)) {
-        e.openError = kHttpErrorInvalidHeader;
-        return;
-    }
-    if (!proxy.empty()) {
-        e.proxyUrl = ProxyUrl(proxy);
-        if (e.proxyUrl.empty()) {
-            e.openError = kHttpErrorInvalidOption;
-            return;
-        }
-    }
     e.easy = curl_easy_init();
     e.multi = curl_multi_init();
     if (!e.easy || !e.multi) {
-        e.openError = kHttpErrorOutOfHandles;
+        m_openError = kHttpErrorOutOfHandles;
         return;
     }
     CURL* h = e.easy;
@@ -163,7 +150,7 @@ HttpSession::HttpSession(std::string_view agent, std::string_view proxy) : m_eng
     set(CURLOPT_USERAGENT, e.agent.c_str());
     // An empty proxy string turns proxies off, environment variables included;
     // an empty no-proxy list sends every host through a named proxy.
-    set(CURLOPT_PROXY, e.proxyUrl.c_str());
+    set(CURLOPT_PROXY, m_proxyUrl.c_str());
     set(CURLOPT_NOPROXY, "");
     set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     set(CURLOPT_COOKIEFILE, "");
@@ -175,41 +162,10 @@ HttpSession::HttpSession(std::string_view agent, std::string_view proxy) : m_eng
     set(CURLOPT_PATH_AS_IS, 1L);
     // Pages of a few hundred kilobytes arrive in few reads.
     set(CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
-    if (!ok) e.openError = kHttpErrorInternal;
+    if (!ok) m_openError = kHttpErrorInternal;
 }
 
 HttpSession::~HttpSession() = default;
-
-uint32_t HttpSession::OpenError() const { return m_engine->openError; }
-
-std::unique_ptr<HttpConnection> HttpSession::Connect(std::string_view host, int port, uint32_t& error) {
-    error = m_engine->openError;
-    if (error != kHttpErrorNone) return nullptr;
-    if (!IsHostName(host) || port < 0 || port > 65535) {
-        error = kHttpErrorInvalidUrl;
-        return nullptr;
-    }
-    return std::unique_ptr<HttpConnection>(new HttpConnection(*this, std::string(host), port));
-}
-
-// ---------------------------------------------------------------------------
-// Connection
-
-std::unique_ptr<HttpRequest> HttpConnection::OpenRequest(std::string_view verb, std::string_view target,
-                                                         std::string_view referrer, bool refresh, uint32_t& error) {
-    error = kHttpErrorNone;
-    if (!IsToken(verb) || !IsFieldValue(referrer)) {
-        error = kHttpErrorInvalidHeader;
-        return nullptr;
-    }
-    if (m_session.m_engine->requestOpen) {
-        error = kHttpErrorIncorrectHandleState;
-        return nullptr;
-    }
-    m_session.m_engine->requestOpen = true;
-    return std::unique_ptr<HttpRequest>(new HttpRequest(m_session, RequestUrl(m_host, m_port, target),
-                                                        std::string(verb), std::string(referrer), refresh));
-}
 
 // ---------------------------------------------------------------------------
 // Request
@@ -344,7 +300,7 @@ HttpRequest::HttpRequest(HttpSession& session, std::string url, std::string verb
 
 HttpRequest::~HttpRequest() {
     m_transfer.reset();
-    m_session.m_engine->requestOpen = false;
+    m_session.m_requestOpen = false;
 }
 
 uint32_t HttpRequest::Send(std::string_view body) {
@@ -554,7 +510,7 @@ std::string HttpRequest::ConnectFailure() const {
     curl_easy_getinfo(t.easy, CURLINFO_PRIMARY_IP, &ip);
     curl_easy_getinfo(t.easy, CURLINFO_PRIMARY_PORT, &port);
     // The address the engine tried, else the proxy's or the server's as named.
-    const std::string& proxy = m_session.m_engine->proxyUrl;
+    const std::string& proxy = m_session.m_proxyUrl;
     const std::string& named = proxy.empty() ? m_url : proxy;
     const size_t scheme = named.find("://");
     const size_t start = scheme == std::string::npos ? 0 : scheme + 3;

@@ -69,9 +69,6 @@ uint32_t MapWinHttpError(DWORD code) {
 
 struct HttpSession::Engine {
     HINTERNET session = nullptr;
-    std::string proxyUrl;
-    uint32_t openError = kHttpErrorNone;
-    bool requestOpen = false;
 
     ~Engine() {
         if (session) ::WinHttpCloseHandle(session);
@@ -80,19 +77,10 @@ struct HttpSession::Engine {
 
 HttpSession::HttpSession(std::string_view agent, std::string_view proxy) : m_engine(std::make_unique<Engine>()) {
     Engine& e = *m_engine;
-    if (!IsFieldValue(agent)) {
-        e.openError = kHttpErrorInvalidHeader;
-        return;
-    }
+    if (!AcceptSettings(agent, proxy)) return;
     std::wstring proxyName;
-    if (!proxy.empty()) {
-        e.proxyUrl = ProxyUrl(proxy);
-        if (e.proxyUrl.empty()) {
-            e.openError = kHttpErrorInvalidOption;
-            return;
-        }
-        proxyName = WidenBytes(std::string_view(e.proxyUrl).substr(std::string_view("http://").size()));
-    }
+    if (!m_proxyUrl.empty())
+        proxyName = WidenBytes(std::string_view(m_proxyUrl).substr(std::string_view("http://").size()));
     // A named proxy receives every request, loopback ones included; without
     // one no proxy is used, whatever the system's settings say.
     const std::wstring agentText = WidenBytes(agent);
@@ -101,7 +89,7 @@ HttpSession::HttpSession(std::string_view agent, std::string_view proxy) : m_eng
                               proxyName.empty() ? WINHTTP_NO_PROXY_NAME : proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS,
                               WINHTTP_FLAG_ASYNC);
     if (!e.session) {
-        e.openError = kHttpErrorOutOfHandles;
+        m_openError = kHttpErrorOutOfHandles;
         return;
     }
     DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_ALWAYS;
@@ -113,37 +101,6 @@ HttpSession::HttpSession(std::string_view agent, std::string_view proxy) : m_eng
 }
 
 HttpSession::~HttpSession() = default;
-
-uint32_t HttpSession::OpenError() const { return m_engine->openError; }
-
-std::unique_ptr<HttpConnection> HttpSession::Connect(std::string_view host, int port, uint32_t& error) {
-    error = m_engine->openError;
-    if (error != kHttpErrorNone) return nullptr;
-    if (!IsHostName(host) || port < 0 || port > 65535) {
-        error = kHttpErrorInvalidUrl;
-        return nullptr;
-    }
-    return std::unique_ptr<HttpConnection>(new HttpConnection(*this, std::string(host), port));
-}
-
-// ---------------------------------------------------------------------------
-// Connection
-
-std::unique_ptr<HttpRequest> HttpConnection::OpenRequest(std::string_view verb, std::string_view target,
-                                                         std::string_view referrer, bool refresh, uint32_t& error) {
-    error = kHttpErrorNone;
-    if (!IsToken(verb) || !IsFieldValue(referrer)) {
-        error = kHttpErrorInvalidHeader;
-        return nullptr;
-    }
-    if (m_session.m_engine->requestOpen) {
-        error = kHttpErrorIncorrectHandleState;
-        return nullptr;
-    }
-    m_session.m_engine->requestOpen = true;
-    return std::unique_ptr<HttpRequest>(new HttpRequest(m_session, RequestUrl(m_host, m_port, target),
-                                                        std::string(verb), std::string(referrer), refresh));
-}
 
 // ---------------------------------------------------------------------------
 // Request
@@ -295,7 +252,7 @@ HttpRequest::HttpRequest(HttpSession& session, std::string url, std::string verb
 
 HttpRequest::~HttpRequest() {
     m_transfer.reset();
-    m_session.m_engine->requestOpen = false;
+    m_session.m_requestOpen = false;
 }
 
 namespace {
@@ -513,7 +470,7 @@ std::string HttpRequest::ConnectFailure() const {
     const Transfer& t = *m_transfer;
     // WinHTTP names neither the address it tried nor the system's reason:
     // the address is the proxy's or the server's as named.
-    const std::string& proxy = m_session.m_engine->proxyUrl;
+    const std::string& proxy = m_session.m_proxyUrl;
     if (!proxy.empty()) return "could not connect to " + proxy.substr(std::string_view("http://").size()) + " (proxy)";
     return "could not connect to " + NarrowWire(t.host) + ":" + std::to_string(t.port);
 }
