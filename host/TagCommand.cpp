@@ -164,8 +164,15 @@ private:
         CommandResult lookup = LookUpAlbum(run.terms.artist, run.terms.album, m_plugin, m_stopRequested);
         m_timings.searchMs += Since(searchStart);
         DescribeOutcome(lookup, StopSignalNumber());
-        if (lookup.failureKind != FailureKind::None || !lookup.album)
-            return End(run, EndOf(lookup.failureKind), album.path + ": " + lookup.failure);
+        if (lookup.failureKind != FailureKind::None || !lookup.album) {
+            End(run, EndOf(lookup.failureKind), album.path + ": " + lookup.failure);
+            // The same hint lookup gives: a looser name match, or the trace log.
+            if (lookup.failureKind == FailureKind::NotFound) {
+                const std::string hint = NotFoundHint(m_options.maxDifference, m_options.logFolder.has_value());
+                if (!hint.empty()) Message("hint: " + hint);
+            }
+            return run;
+        }
         run.found = *lookup.album;
         run.plan = PlanAlbum(album.files, reads, *run.found, run.terms.artist);
 

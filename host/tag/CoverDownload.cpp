@@ -5,6 +5,7 @@
 #include "host/tag/CoverDownload.h"
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -100,14 +101,19 @@ public:
     CURL* Easy() const { return m_easy; }
     bool Ready() const { return m_easy && m_multi; }
 
-    // Drives the transfer to its end; stopped is set when stopRequested ended it.
-    CURLcode Run(bool (*stopRequested)(), bool& stopped) {
+    // Drives the transfer to its end; stopped is set when stopRequested ended
+    // it, timeUp when it was still under way at deadline.
+    CURLcode Run(bool (*stopRequested)(), std::chrono::steady_clock::time_point deadline, bool& stopped, bool& timeUp) {
         if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK) return CURLE_FAILED_INIT;
         m_added = true;
         for (;;) {
             if (stopRequested && stopRequested()) {
                 stopped = true;
                 return CURLE_ABORTED_BY_CALLBACK;
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                timeUp = true;
+                return CURLE_OPERATION_TIMEDOUT;
             }
             int running = 0;
             if (curl_multi_perform(m_multi, &running) != CURLM_OK) return CURLE_FAILED_INIT;
@@ -173,7 +179,8 @@ std::string ConnectFailure(CURL* easy, const std::string& url, const std::string
 
 }  // namespace
 
-CoverImage DownloadCover(const std::string& givenUrl, const std::string& proxy, bool (*stopRequested)()) {
+CoverImage DownloadCover(const std::string& givenUrl, const std::string& proxy, bool (*stopRequested)(),
+                         long wholeSeconds) {
     const std::string url = Encoded(givenUrl);
     if (url.empty()) return Failed("cover: the album has no cover address");
     if (!StartsWithNoCase(url, "http://") && !StartsWithNoCase(url, "https://"))
@@ -189,11 +196,15 @@ CoverImage DownloadCover(const std::string& givenUrl, const std::string& proxy, 
         return Failed("cover: the download of " + url + " could not be set up");
 
     bool stopped = false;
-    const CURLcode code = transfer.Run(stopRequested, stopped);
+    bool timeUp = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(wholeSeconds);
+    const CURLcode code = transfer.Run(stopRequested, deadline, stopped, timeUp);
     long status = 0;
     curl_easy_getinfo(transfer.Easy(), CURLINFO_RESPONSE_CODE, &status);
 
     if (stopped) return Failed("cover: stopped before " + url + " had arrived");
+    if (timeUp)
+        return Failed("cover: the download of " + url + " took longer than " + std::to_string(wholeSeconds) + " s");
     if (code == CURLE_TOO_MANY_REDIRECTS)
         return Failed("cover: more than " + std::to_string(kMaxRedirects) + " redirects from " + url);
     if (code == CURLE_UNSUPPORTED_PROTOCOL && status >= 300 && status <= 399)

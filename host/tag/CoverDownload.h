@@ -19,10 +19,15 @@ struct CoverImage {
     bool Ok() const { return error.empty(); }
 };
 
+// The longest a cover download may take in all, in seconds: a server that
+// trickles its bytes just fast enough for the low-speed check still ends.
+constexpr long kCoverSeconds = 120;
+
 // Downloads the cover image at url (http:// only, or https://) through proxy ("HOST:PORT", empty = direct),
-// at most kMaxCoverBytes (16 MiB), with connect/low-speed timeouts; stopRequested() true ends it early.
-// Only a 200 answer whose body is a JPEG is a success.
-CoverImage DownloadCover(const std::string& url, const std::string& proxy, bool (*stopRequested)());
+// at most kMaxCoverBytes (16 MiB), with connect/low-speed timeouts and at most wholeSeconds in all;
+// stopRequested() true ends it early. Only a 200 answer whose body is a JPEG is a success.
+CoverImage DownloadCover(const std::string& url, const std::string& proxy, bool (*stopRequested)(),
+                         long wholeSeconds = kCoverSeconds);
 
 // Saves jpeg as "cover.jpg" in folder: a temporary file beside it, written, synced, renamed over any old
 // cover.jpg (a link named cover.jpg is replaced, never followed). Returns "" or the reason it failed

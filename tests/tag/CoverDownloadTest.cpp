@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "host/tag/CoverDownload.h"
 #include "tests/support/CatalogueProcess.h"
@@ -139,6 +140,20 @@ TEST(CoverDownload, AStopRequestEndsASilentDownload) {
     g_stop = false;
     EXPECT_EQ(cover.error, "cover: stopped before " + url + " had arrived");
     EXPECT_FALSE(watchdog.Fired());
+}
+
+// A server that sends a byte now and then, fast enough for the low-speed
+// check, is still cut off once the download's whole time is up.
+TEST(CoverDownload, ATricklingServerIsCutOffWhenTheTimeIsUp) {
+    RawServer trickling([&](int fd, const std::string&) {
+        if (!RawServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + kJpegStart)) return;
+        for (int i = 0; i < 1000 && RawServer::Send(fd, "x"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    });
+    const std::string url = "http://" + trickling.Address("/slow.jpg");
+    const CoverImage cover = DownloadCover(url, "", nullptr, 1);
+    EXPECT_EQ(cover.error, "cover: the download of " + url + " took longer than 1 s");
+    EXPECT_TRUE(cover.jpeg.empty());
 }
 
 }  // namespace

@@ -154,6 +154,7 @@ TEST_F(TagCommand, WhatToSearchFor) {
             EXPECT_EQ(album["result"]["title"], kAlbum);
         } else {
             EXPECT_NE(run.err.find(folder.string()), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find("hint: --max-difference"), std::string::npos) << run.err;
         }
     }
 }
