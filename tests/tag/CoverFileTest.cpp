@@ -8,10 +8,10 @@
 
 #include <sys/stat.h>
 
-#include "AudioSamples.h"
 #include "host/tag/CoverDownload.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
+#include "tests/tag/samples/AudioSamples.h"
 
 namespace mivo_host {
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "AudioSamples.h"
 #include "host/tag/AudioTagFile.h"
 #include "host/tag/StrayCopies.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
+#include "tests/tag/samples/AudioSamples.h"
 
 namespace mivo_host {
 namespace {

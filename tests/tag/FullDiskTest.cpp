@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "AudioSamples.h"
 #include "host/tag/AudioTagFile.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
+#include "tests/tag/samples/AudioSamples.h"
 
 namespace mivo_host {
 namespace {

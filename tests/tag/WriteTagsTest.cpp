@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "AudioSamples.h"
-#include "ExifToolReader.h"
 #include "host/tag/AudioTagFile.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
+#include "tests/tag/samples/AudioSamples.h"
+#include "tests/tag/samples/ExifToolReader.h"
 
 namespace mivo_host {
 namespace {

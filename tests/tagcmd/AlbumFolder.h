@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "AudioSamples.h"
 #include "host/tag/AudioTagFile.h"
 #include "tests/support/TempFolder.h"
+#include "tests/tag/samples/AudioSamples.h"
 
 namespace tagcmd_test {
 

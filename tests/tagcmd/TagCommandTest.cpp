@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "AlbumFolder.h"
-#include "ExifToolReader.h"
 #include "tests/e2e/HostProcess.h"
 #include "tests/support/CatalogueProcess.h"
 #include "tests/support/FileBytes.h"
+#include "tests/tag/samples/ExifToolReader.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ExifToolReader.h"
+#include "tests/tag/samples/ExifToolReader.h"
 
 #include <cstdio>
 #include <memory>
@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "AudioSamples.h"
+#include "tests/tag/samples/AudioSamples.h"
 
 namespace mivo_host::test {
 

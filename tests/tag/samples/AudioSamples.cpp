@@ -1,4 +1,4 @@
-#include "AudioSamples.h"
+#include "tests/tag/samples/AudioSamples.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,9 +7,9 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "M4aSample.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
+#include "tests/tag/samples/M4aSample.h"
 
 namespace mivo_host::test {
 

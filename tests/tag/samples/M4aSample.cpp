@@ -1,4 +1,4 @@
-#include "M4aSample.h"
+#include "tests/tag/samples/M4aSample.h"
 
 #include <cstdint>
 #include <stdexcept>
