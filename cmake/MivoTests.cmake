@@ -43,6 +43,21 @@ function(mivo_add_test_program folder)
   endif()
 endfunction()
 
+# mivo_runs_windows_build(TARGET): TARGET runs the Windows build's programs
+# under Wine (tests/support/WindowsBuild.h): it is told the build folder
+# (MIVO_WINDOWS_BINARY_DIR, build-win/ by default) and Wine's program (empty
+# when Wine is missing, and the tests skip).
+set(MIVO_WINDOWS_BINARY_DIR ${PROJECT_SOURCE_DIR}/build-win CACHE PATH "The Windows build folder whose programs tests run under Wine")
+find_program(MIVO_WINE_PROGRAM NAMES wine wine64)
+if(NOT MIVO_WINE_PROGRAM)
+  set(MIVO_WINE_PROGRAM "")
+endif()
+function(mivo_runs_windows_build target)
+  target_compile_definitions(${target} PRIVATE
+    MIVO_WINDOWS_BINARY_DIR="${MIVO_WINDOWS_BINARY_DIR}"
+    MIVO_WINE_PROGRAM="${MIVO_WINE_PROGRAM}")
+endfunction()
+
 # mivo_add_test_folders(ROOT): a test program for each folder under ROOT; a
 # folder with a CMakeLists.txt of its own makes its program itself.
 function(mivo_add_test_folders root)

@@ -4,7 +4,6 @@
 // copied into the other build's source-id folder is read there as written.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -13,6 +12,7 @@
 #include "tests/e2e/HostProcess.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WindowsBuild.h"
 
 namespace {
 
@@ -42,21 +42,6 @@ std::string FoundReport() {
     return report;
 }
 
-// The first program called name on PATH; empty when there is none.
-std::string FindOnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string list = path ? path : "";
-    for (size_t start = 0; start <= list.size();) {
-        size_t end = list.find(':', start);
-        if (end == std::string::npos) end = list.size();
-        const fs::path candidate = fs::path(list.substr(start, end - start)) / name;
-        std::error_code error;
-        if (end > start && fs::is_regular_file(candidate, error)) return candidate.string();
-        start = end + 1;
-    }
-    return {};
-}
-
 // One build's mivo-cache-letter and how paths are written for it.
 struct Build {
     std::string name;
@@ -84,16 +69,13 @@ struct Build {
 class CacheExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const fs::path windowsBuild = MIVO_WINDOWS_BUILD_DIR;
-        const fs::path exe = windowsBuild / "bin" / "mivo-cache-letter.exe";
-        const std::string wine = FindOnPath("wine");
-        if (!fs::exists(exe) || wine.empty())
-            GTEST_SKIP() << "needs the Windows build (" << exe << ", cmake --build build-win) and wine on PATH";
+        const std::string missing = testsupport::MissingForWine({"mivo-cache-letter.exe"});
+        if (!missing.empty()) GTEST_SKIP() << missing;
         linux = {"linux", MIVO_CACHE_LETTER_PATH, {}, {}, false};
         windows = {"windows",
-                   wine,
-                   {exe.string()},
-                   {"WINEPREFIX=" + (windowsBuild / "wineprefix").string(), "WINEDEBUG=-all", "LC_ALL=C.UTF-8"},
+                   testsupport::WineProgram(),
+                   {testsupport::WindowsProgram("mivo-cache-letter.exe").string()},
+                   testsupport::WineEnvironment(),
                    true};
         std::string entries;
         std::string names;

@@ -125,7 +125,7 @@ TEST(WindowsHostStop, CtrlCDuringALongAlbumWalkPrintsWhatWasFound) {
                                       "--json",
                                       "albums",
                                       "Marastella"};
-    host_e2e::ChildProcess child(MIVO_WINE_PROGRAM, wineArgs, temp.path(), WineEnvironment());
+    host_e2e::ChildProcess child(testsupport::WineProgram(), wineArgs, temp.path(), WineEnvironment());
     ASSERT_TRUE(host_e2e::WaitFor([&] { return proxy.CountContaining("/page/") >= 2; }, std::chrono::seconds(60)));
     child.Signal(SIGINT);
     const ProcessResult run = child.Wait();
