@@ -2,7 +2,8 @@
 # "cpack --config build/CPackConfig.cmake -G DEB") makes mivo_VERSION_ARCH.deb
 # of everything "cmake --install" puts down, under /usr. Its run-time
 # dependencies are worked out by dpkg-shlibdeps from the programs and the
-# plug-in (libcurl, Boost.Regex, cpp-httplib, the C++ runtime). Configured
+# plug-in (libcurl, cpp-httplib, TagLib, the C++ runtime; Boost.Regex 1.81 is
+# compiled in, header-only). Configured
 # with -DCMAKE_INSTALL_PREFIX=/usr the library folder is Debian's multiarch
 # one (lib/x86_64-linux-gnu); either way the programs find their files
 # relative to themselves. Only as the top-level project: inside another
