@@ -46,6 +46,11 @@ namespace platform {
 class HttpConnection;
 class HttpRequest;
 
+// The most redirects a request follows, and the largest response head (and
+// trailer after a chunked body) accepted, on every system.
+constexpr long kHttpMaxRedirects = 10;
+constexpr size_t kHttpMaxHeaderBytes = 192 * 1024;
+
 // Timeouts of one request, in milliseconds. A receive timeout of 0 waits
 // without limit; a connect timeout of 0 leaves the engine's own (300 s).
 struct HttpTimeouts {

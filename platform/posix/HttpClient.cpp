@@ -17,13 +17,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr long kMaxRedirects = 10;
+constexpr long kMaxRedirects = kHttpMaxRedirects;
 constexpr long kReceiveBufferBytes = 128 * 1024;
 // A response head beyond this size ends the transfer with the header-size
 // error. It stays below the engine's own limits (300 KB for one response's
 // head, 100 KB for one line) by more than one line, so that ours is met first
 // and an oversized head is reported the same way however it is made up.
-constexpr size_t kMaxHeaderBytes = 192 * 1024;
+constexpr size_t kMaxHeaderBytes = kHttpMaxHeaderBytes;
+static_assert(kMaxHeaderBytes + 100 * 1024 < 300 * 1024);
 
 void InitCurlOnce() {
     static std::once_flag once;

@@ -21,9 +21,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr DWORD kMaxRedirects = 10;
-// The largest response head accepted, as on every system.
-constexpr DWORD kMaxHeaderBytes = 192 * 1024;
+constexpr DWORD kMaxRedirects = kHttpMaxRedirects;
+constexpr DWORD kMaxHeaderBytes = kHttpMaxHeaderBytes;
 // The most body bytes fetched from WinHTTP in one read.
 constexpr DWORD kReadBytes = 128 * 1024;
 // The engine's own connect limit, which a connect timeout of 0 leaves in place.
