@@ -58,12 +58,20 @@ FileNameParts SplitFileName(std::string_view fileName) {
     FileNameParts parts;
     std::optional<unsigned> number = LeadingNumber(name);
     std::string_view rest = AfterDigits(name);
-    // "1-03": the first number is the disc's, the second the track's.
+    // "1-03", "2.11": the first number is the disc's, the second the track's.
+    // After a dot the track has two digits at least; "1.5 Degrees" begins
+    // with a decimal number, which is the title's.
+    bool decimal = false;
     if (number && rest.size() >= 2 && (rest[0] == '-' || rest[0] == '.') && IsDigit(rest[1])) {
-        number = LeadingNumber(rest.substr(1));
-        rest = AfterDigits(rest.substr(1));
+        const std::string_view second = rest.substr(1);
+        if (rest[0] == '.' && second.size() - AfterDigits(second).size() < 2) {
+            decimal = true;
+        } else {
+            number = LeadingNumber(second);
+            rest = AfterDigits(second);
+        }
     }
-    if (number && (rest.empty() || SeparatorLength(rest) > 0)) {
+    if (number && !decimal && (rest.empty() || SeparatorLength(rest) > 0)) {
         parts.track = number;
         while (size_t length = SeparatorLength(rest)) rest.remove_prefix(length);
         name = rest;

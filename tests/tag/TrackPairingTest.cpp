@@ -230,6 +230,9 @@ TEST(TitleFromFileName, NumbersAndSeparatorsGo) {
         {"03 - Sea of Glass.flac", "Sea of Glass", 3u},
         {"1-03 Foo.mp3", "Foo", 3u},
         {"2.11 Foo.mp3", "Foo", 11u},
+        {"1-5 Foo.mp3", "Foo", 5u},
+        {"1.5 Degrees.mp3", "1.5 Degrees", std::nullopt},  // a decimal number is the title's
+        {"04 1.5 Degrees.mp3", "1.5 Degrees", 4u},
         {"01. Paper Lanterns.ogg", "Paper Lanterns", 1u},
         {"07_Nightjar.opus", "Nightjar", 7u},
         {"12 \xE2\x80\x93 Coda.m4a", "Coda", 12u},  // en dash
