@@ -12,7 +12,7 @@
 
 #include "platform/FileSystem.h"
 
-// True where links, FIFOs and permission bits behave as POSIX says. Windows
+// True where links, FIFOs and permission bits are the POSIX ones. Windows
 // has no FIFOs, and under Wine links can neither be made nor be seen as links.
 constexpr bool kPosixSpecialFiles = platform::kPathSeparator == L'/';
 
